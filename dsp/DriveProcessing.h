@@ -1,0 +1,46 @@
+#pragma once
+
+/** Mono triode gain stage behind a slot's "hot" switch: a common-cathode
+    triode with a bypassed cathode resistor and a plate load, then a 30 Hz
+    output coupling high-pass. Inverting, asymmetric soft saturation whose
+    bias drifts with the level through the 10 ms cathode time constant. */
+class DriveProcessing
+{
+public:
+    DriveProcessing() = default;
+
+    void setParameters (float driveDb);
+    void initProcessing (double newSampleRate, int blockSize);
+    void reset();
+    void processSamples (float* samples, int numSamples);
+
+    float drive = 0.0f;
+    float inGain = 1.0f;
+    float outGain = 1.0f;
+    double sampleRate = 44100.0;
+    bool active = false;
+    bool needsUpdate = true;
+    float invRk = 0.001f;
+    float invCk = 100000.0f;
+    float supply = 300.0f;
+    float invRp = 1.0e-5f;
+    float gridGain = 5.0e-6f;
+    float vk = 0.0f;
+    float dt = 1.0f / 44100.0f;
+    float ip = 0.0f;
+    float ig = 0.0f;
+    float hpA1 = 0.0f, hpB0 = 0.0f, hpB1 = 0.0f;
+    float hpState = 0.0f;
+
+    // The stage's rest point with a silent input at 44.1 kHz: plate near
+    // 183.45 V, cathode at plate current x 1 kOhm, the high-pass settled.
+    float vkRest = 1.1655266f;
+    float ipRest = 0.001165505f;
+    float igRest = 0.0f;
+    float hpRest = -183.0605f;
+
+private:
+    void updateCoefficients();
+    float processSample (float x) noexcept;
+    bool hasFiniteState() const noexcept;
+};

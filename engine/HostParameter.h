@@ -1,0 +1,29 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+class TarvolinAudioProcessor;
+
+/** The face one of the forty parameters shows the host. It holds no value of
+    its own: everything forwards to the processor and its ParameterMapping,
+    so hosts, MIDI learn and the editor all see one store. Hosts get no
+    default value (0) and no label of ours. */
+class HostParameter final : public juce::AudioProcessorParameter
+{
+public:
+    HostParameter (TarvolinAudioProcessor& owner, int indexInProcessor);
+
+    float getValue() const override;
+    void setValue (float newValue) override;
+    float getDefaultValue() const override { return 0.0f; }
+    juce::String getName (int maximumStringLength) const override;
+    juce::String getLabel() const override { return {}; }
+    juce::String getText (float normalisedValue, int maximumStringLength) const override;
+    float getValueForText (const juce::String& text) const override;
+    bool isAutomatable() const override;
+    bool isMetaParameter() const override;
+
+private:
+    TarvolinAudioProcessor& processor;
+    const int index;
+};

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need (idempotent).
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build ccache pkg-config
+    juce-modules-source fst-dev libresample1-dev
+    libasound2-dev libjack-jackd2-dev libfreetype-dev libfontconfig1-dev
+    libx11-dev libxcomposite-dev libxcursor-dev libxext-dev libxinerama-dev
+    libxrandr-dev libxrender-dev libgl1-mesa-dev libcurl4-openssl-dev
+    libgtest-dev libbenchmark-dev
+    lv2-dev lilv-utils jalv jackd2 xvfb xauth
+    clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    sudo_cmd=""
+    [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo_cmd apt-get update -qq
+    $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs dependencies, builds everything and runs every test:
+#   1. the release build: plug-in formats, unit tests, host tests;
+#   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/install-deps.sh
+
+jobs=$(nproc)
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tarvolin-ccache}"
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j "$jobs"
+(cd build && ctest --output-on-failure --no-tests=error -j "$jobs")
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTARVOLIN_SANITIZE=address,undefined -DTARVOLIN_BUILD_BENCH=OFF
+cmake --build build-asan -j "$jobs" --target tarvolin_tests
+(cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs" -L unit)
