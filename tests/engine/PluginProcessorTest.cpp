@@ -1,0 +1,421 @@
+#include "engine/PluginProcessor.h"
+#include "support/AllocationGuard.h"
+#include "support/TestSignals.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace
+{
+constexpr double rate = 48000.0;
+constexpr int blockSize = 256;
+
+int at (int slot, int kind) { return ParameterMapping::indexOf (slot, kind); }
+
+juce::AudioBuffer<float> constantBuffer (float value, int numSamples = blockSize, int channels = 2)
+{
+    juce::AudioBuffer<float> buffer (channels, numSamples);
+    for (int channel = 0; channel < channels; ++channel)
+        juce::FloatVectorOperations::fill (buffer.getWritePointer (channel), value, numSamples);
+    return buffer;
+}
+
+juce::AudioBuffer<float> noiseBuffer (int numSamples, std::uint32_t seed)
+{
+    juce::AudioBuffer<float> buffer (2, numSamples);
+    for (int channel = 0; channel < 2; ++channel)
+    {
+        const auto noise = testsignals::noiseWithImpulses (numSamples, seed + (std::uint32_t) channel);
+        buffer.copyFrom (channel, 0, noise.data(), numSamples);
+    }
+    return buffer;
+}
+
+juce::MidiBuffer controllers (std::initializer_list<std::pair<int, int>> numberAndValue)
+{
+    juce::MidiBuffer midi;
+    int position = 0;
+    for (auto [number, value] : numberAndValue)
+        midi.addEvent (juce::MidiMessage::controllerEvent (1, number, value), position++);
+    return midi;
+}
+
+struct GestureCounter final : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override { ++changes; }
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int) override { ++begins; }
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int) override { ++ends; }
+
+    int changes = 0, begins = 0, ends = 0;
+};
+
+class Processor : public ::testing::Test
+{
+protected:
+    void process (juce::AudioBuffer<float>& buffer, juce::MidiBuffer midi = {})
+    {
+        processor->processBlock (buffer, midi);
+    }
+
+    std::unique_ptr<TarvolinAudioProcessor> processor = std::make_unique<TarvolinAudioProcessor>();
+};
+} // namespace
+
+//==============================================================================
+TEST_F (Processor, AnswersTheHostsQuestions)
+{
+    EXPECT_EQ (processor->getName(), "Tarvolin");
+    EXPECT_EQ (processor->getParameters().size(), 40);
+    EXPECT_EQ (processor->getNumPrograms(), 1);
+    EXPECT_EQ (processor->getProgramName (5), "default");
+    EXPECT_TRUE (processor->acceptsMidi());
+    EXPECT_FALSE (processor->producesMidi());
+    EXPECT_EQ (processor->getTailLengthSeconds(), 0.0);
+    EXPECT_EQ (processor->getLatencySamples(), 0);
+
+    processor->setCurrentProgram (3);
+    EXPECT_EQ (processor->getCurrentProgram(), 0);
+
+    for (int index = 0; index < 40; ++index)
+    {
+        const auto& parameter = *processor->getParameters()[index];
+        const auto kind = ParameterMapping::kindOf (index);
+        EXPECT_EQ (parameter.getName (100), processor->params.getParameterName (index));
+        EXPECT_EQ (parameter.isAutomatable(), kind != ParameterMapping::enabled);
+        EXPECT_EQ (parameter.isMetaParameter(), kind >= ParameterMapping::algorithm && kind <= ParameterMapping::impulse);
+        EXPECT_EQ (parameter.getDefaultValue(), 0.0f);
+        EXPECT_EQ (parameter.getLabel(), "");
+        EXPECT_EQ (parameter.getText (parameter.getValue(), 100), processor->params.getParameterText (index));
+    }
+}
+
+TEST_F (Processor, AcceptsOnlyStereoInAndOut)
+{
+    using Set = juce::AudioChannelSet;
+    const struct
+    {
+        Set in, out;
+        bool supported;
+    } layouts[] = {
+        { Set::stereo(), Set::stereo(), true },
+        { Set::mono(), Set::stereo(), false },
+        { Set::stereo(), Set::mono(), false },
+        { Set::mono(), Set::mono(), false },
+        { Set::discreteChannels (64), Set::discreteChannels (64), false },
+    };
+
+    for (const auto& layout : layouts)
+    {
+        juce::AudioProcessor::BusesLayout buses;
+        buses.inputBuses.add (layout.in);
+        buses.outputBuses.add (layout.out);
+        EXPECT_EQ (processor->checkBusesLayoutSupported (buses), layout.supported);
+    }
+}
+
+//==============================================================================
+TEST_F (Processor, GainsFollowTheirDecibelValues)
+{
+    processor->setParameter (at (0, ParameterMapping::input), 1.0f);
+    EXPECT_FLOAT_EQ (processor->inputGain[0], 10.0f);
+
+    processor->setParameter (at (1, ParameterMapping::output), 0.5f);
+    EXPECT_EQ (processor->outputGain[1], 1.0f);
+
+    processor->setParameter (at (1, ParameterMapping::output), 0.25f);
+    EXPECT_FLOAT_EQ (processor->outputGain[1], 0.1f);
+
+    processor->setParameter (at (2, ParameterMapping::input), 0.3f);
+    EXPECT_EQ (processor->slots[2].getCurrentAlgorithmObject()->inputGain, processor->inputGain[2]);
+}
+
+TEST_F (Processor, BeforePrepareOnlyTheGainsApply)
+{
+    processor->setParameter (at (0, ParameterMapping::control2), 1.0f); // a feedback comb, were it prepared
+    processor->setParameter (at (0, ParameterMapping::input), 0.3f);    // 6 dB
+    auto buffer = noiseBuffer (blockSize, 3);
+    auto expected = buffer;
+    expected.applyGain (std::pow (10.0f, 6.0f / 20.0f));
+
+    process (buffer);
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < blockSize; ++i)
+            ASSERT_FLOAT_EQ (buffer.getSample (channel, i), expected.getSample (channel, i));
+}
+
+TEST_F (Processor, OnlyEnabledSlotsRunAndExactlyHalfIsEnabled)
+{
+    processor->prepareToPlay (rate, blockSize);
+
+    // Each slot doubles the level (+6.02 dB input gain) when it runs, so the
+    // output tells which slots ran.
+    const auto doubling = 20.0f * std::log10 (2.0f) / 20.0f;
+    for (int slot = 0; slot < 4; ++slot)
+        processor->setParameter (at (slot, ParameterMapping::input), doubling);
+
+    const struct
+    {
+        float enabled[4];
+        float expectedGain;
+    } cases[] = {
+        { { 1.0f, 0.0f, 0.0f, 0.0f }, 2.0f },
+        { { 1.0f, 0.5f, 0.0f, 0.4999f }, 4.0f },
+        { { 0.0f, 0.0f, 0.0f, 0.0f }, 1.0f },
+        { { 1.0f, 1.0f, 1.0f, 1.0f }, 16.0f },
+    };
+
+    for (const auto& c : cases)
+    {
+        for (int slot = 0; slot < 4; ++slot)
+            processor->setParameter (at (slot, ParameterMapping::enabled), c.enabled[slot]);
+
+        auto buffer = constantBuffer (0.01f);
+        process (buffer);
+        EXPECT_NEAR (buffer.getSample (0, blockSize - 1), 0.01f * c.expectedGain, 1.0e-5f);
+        EXPECT_NEAR (buffer.getSample (1, 0), 0.01f * c.expectedGain, 1.0e-5f);
+    }
+}
+
+TEST_F (Processor, DefaultPatchLeavesAudioUntouched)
+{
+    processor->prepareToPlay (rate, blockSize);
+    auto buffer = noiseBuffer (blockSize, 5);
+    const auto input = buffer;
+
+    process (buffer);
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < blockSize; ++i)
+            ASSERT_EQ (buffer.getSample (channel, i), input.getSample (channel, i));
+}
+
+//==============================================================================
+TEST_F (Processor, SwitchingGadgetsRestoresTheirOwnControls)
+{
+    const auto algo = at (1, ParameterMapping::algorithm);
+    const auto control1 = at (1, ParameterMapping::control1);
+
+    processor->setParameter (algo, 3.0f / 13.0f);
+    processor->setParameter (control1, 0.9f);
+    processor->setParameter (at (1, ParameterMapping::impulse), 5.0f / 7.0f);
+    processor->setParameter (algo, 5.0f / 13.0f);
+
+    EXPECT_EQ (processor->params.getValue (control1), 0.5f); // gadget 5's own default
+    EXPECT_EQ (processor->params.getValue (at (1, ParameterMapping::impulse)), 0.0f);
+
+    processor->setParameter (algo, 3.0f / 13.0f);
+    EXPECT_EQ (processor->params.getValue (control1), 0.9f);
+    EXPECT_EQ (processor->slots[1].getCurrentIndex(), 3);
+}
+
+TEST_F (Processor, ControlsReachTheCurrentGadget)
+{
+    processor->setParameter (at (3, ParameterMapping::control3), 0.75f);
+    processor->setParameter (at (3, ParameterMapping::impulse), 0.5f);
+
+    auto* gadget = processor->slots[3].getCurrentAlgorithmObject();
+    EXPECT_EQ (gadget->p3, 0.75f);
+    EXPECT_EQ (gadget->p1, 0.5f);
+    EXPECT_EQ (gadget->impulseIndex, 4); // 3.5 rounds to even
+}
+
+TEST_F (Processor, SwapSlotsExchangesValuesButNotControllers)
+{
+    processor->setParameter (at (0, ParameterMapping::input), 0.25f);
+    processor->setParameter (at (2, ParameterMapping::algorithm), 9.0f / 13.0f);
+    processor->params.midiCC[at (0, ParameterMapping::input)] = 11;
+
+    processor->swapSlots (0, 2);
+
+    EXPECT_EQ (processor->params.getValue (at (2, ParameterMapping::input)), 0.25f);
+    EXPECT_EQ (processor->params.getValue (at (0, ParameterMapping::enabled)), 0.0f);
+    EXPECT_EQ (processor->params.getValue (at (2, ParameterMapping::enabled)), 1.0f);
+    EXPECT_EQ (processor->slots[0].getCurrentIndex(), 9);
+    EXPECT_EQ (processor->slots[2].getCurrentIndex(), 0);
+    EXPECT_FLOAT_EQ (processor->inputGain[2], std::pow (10.0f, 5.0f / 20.0f));
+    EXPECT_EQ (processor->params.getMidiCCParameter (at (0, ParameterMapping::input)), 11);
+}
+
+TEST_F (Processor, MappedParametersConvertAndNotify)
+{
+    GestureCounter counter;
+    processor->addListener (&counter);
+
+    processor->setMappedParameter (at (1, ParameterMapping::algorithm), 5.0f);
+
+    EXPECT_EQ (processor->params.getValue (at (1, ParameterMapping::algorithm)), 5.0f / 13.0f);
+    EXPECT_EQ (processor->getMappedParameter (at (1, ParameterMapping::algorithm)), 5.0f);
+    EXPECT_EQ (processor->slots[1].getCurrentIndex(), 5);
+    EXPECT_EQ (counter.changes, 1);
+    processor->removeListener (&counter);
+}
+
+//==============================================================================
+TEST_F (Processor, HostValuesAreSanitisedAtTheDoor)
+{
+    const auto nan = std::numeric_limits<float>::quiet_NaN();
+    const auto inf = std::numeric_limits<float>::infinity();
+
+    processor->setParameter (at (0, ParameterMapping::enabled), nan);
+    EXPECT_EQ (processor->getParameter (at (0, ParameterMapping::enabled)), 1.0f);
+
+    processor->setParameter (at (1, ParameterMapping::output), inf);
+    EXPECT_EQ (processor->outputGain[1], 1.0f);
+
+    processor->setParameter (at (1, ParameterMapping::algorithm), 7.0f);
+    EXPECT_EQ (processor->slots[1].getCurrentIndex(), 13);
+
+    processor->setParameter (at (1, ParameterMapping::algorithm), -3.0f);
+    EXPECT_EQ (processor->slots[1].getCurrentIndex(), 0);
+
+    processor->setParameter (at (1, ParameterMapping::input), -1.0f);
+    EXPECT_EQ (processor->inputGain[1], 1.0f);
+
+    // Out-of-range indices are ignored rather than written past the table.
+    processor->setParameter (40, 0.3f);
+    processor->setParameter (-1, 0.3f);
+    EXPECT_EQ (processor->getParameter (40), 0.0f);
+}
+
+TEST_F (Processor, BadPrepareAndNarrowBuffersLeaveAudioAlone)
+{
+    processor->setParameter (at (0, ParameterMapping::control2), 1.0f);
+
+    processor->prepareToPlay (0.0, blockSize);
+    processor->prepareToPlay (-48000.0, blockSize);
+    auto stereo = noiseBuffer (blockSize, 8);
+    const auto stereoInput = stereo;
+    process (stereo);
+    EXPECT_EQ (stereo.getSample (0, 100), stereoInput.getSample (0, 100));
+    EXPECT_FALSE (processor->slots[0].prepared);
+
+    processor->prepareToPlay (rate, blockSize);
+    processor->setParameter (at (0, ParameterMapping::input), 1.0f);
+    auto mono = constantBuffer (0.25f, blockSize, 1);
+    process (mono);
+    EXPECT_EQ (mono.getSample (0, 10), 0.25f);
+}
+
+TEST_F (Processor, LongBlocksRunInPreparedSizePieces)
+{
+    // A comb with feedback and an LFO carries state across pieces, so the
+    // split must be exactly what the host would get with short blocks.
+    auto configure = [] (TarvolinAudioProcessor& p) {
+        p.setParameter (at (0, ParameterMapping::control1), 0.7f);
+        p.setParameter (at (0, ParameterMapping::control2), 0.9f);
+        p.setParameter (at (0, ParameterMapping::control3), 0.6f);
+        p.setParameter (at (0, ParameterMapping::control4), 0.8f);
+        p.prepareToPlay (rate, 64);
+    };
+
+    configure (*processor);
+    auto longBlock = noiseBuffer (1000, 21);
+    process (longBlock);
+
+    TarvolinAudioProcessor reference;
+    configure (reference);
+    auto shortBlocks = noiseBuffer (1000, 21);
+    juce::MidiBuffer none;
+    for (int start = 0; start < 1000; start += 64)
+    {
+        const auto length = std::min (64, 1000 - start);
+        juce::AudioBuffer<float> piece (shortBlocks.getArrayOfWritePointers(), 2, start, length);
+        reference.processBlock (piece, none);
+    }
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < 1000; ++i)
+            ASSERT_EQ (longBlock.getSample (channel, i), shortBlocks.getSample (channel, i)) << i;
+}
+
+//==============================================================================
+TEST_F (Processor, BlockWithoutMidiLeavesLearningAlone)
+{
+    processor->midiLearnParameter = 12;
+    processor->params.midiCC[3] = 20;
+    auto buffer = constantBuffer (0.0f);
+
+    process (buffer);
+
+    EXPECT_EQ (processor->midiLearnParameter, 12);
+    EXPECT_FALSE (processor->midiLearnDone);
+    EXPECT_EQ (processor->params.getMidiCCParameter (3), 20);
+}
+
+TEST_F (Processor, OnlyTheFirstControllerOfABlockIsLearned)
+{
+    const auto target = at (1, ParameterMapping::control2);
+    const auto previousOwner = at (3, ParameterMapping::control1);
+    const auto otherParameter = at (2, ParameterMapping::control4);
+    processor->params.midiCC[previousOwner] = 7;
+    processor->params.midiCC[otherParameter] = 10;
+    processor->midiLearnParameter = target;
+
+    auto buffer = constantBuffer (0.0f);
+    process (buffer, controllers ({ { 7, 127 }, { 10, 64 } }));
+
+    EXPECT_EQ (processor->params.getMidiCCParameter (target), 7);
+    EXPECT_EQ (processor->params.getMidiCCParameter (previousOwner), -1);
+    EXPECT_EQ (processor->params.getMidiCCParameter (otherParameter), 10);
+    EXPECT_EQ (processor->midiLearnParameter, -1);
+    EXPECT_TRUE (processor->midiLearnDone);
+
+    // Both controllers still drive their parameters in the same block.
+    EXPECT_EQ (processor->getParameter (target), 1.0f);
+    EXPECT_EQ (processor->getParameter (otherParameter), 64.0f / 127.0f);
+}
+
+TEST_F (Processor, ControllersApplyTheLastValueWithOneGesture)
+{
+    const auto target = at (0, ParameterMapping::output);
+    processor->params.midiCC[target] = 74;
+    GestureCounter counter;
+    processor->addListener (&counter);
+
+    auto buffer = constantBuffer (0.0f);
+    process (buffer, controllers ({ { 74, 10 }, { 1, 99 }, { 74, 64 } }));
+
+    EXPECT_EQ (processor->getParameter (target), 64.0f / 127.0f);
+    EXPECT_FLOAT_EQ (processor->outputGain[0], std::pow (10.0f, (80.0f * 64.0f / 127.0f - 40.0f) / 20.0f));
+    EXPECT_EQ (counter.begins, 1);
+    EXPECT_EQ (counter.ends, 1);
+    EXPECT_EQ (counter.changes, 1);
+    processor->removeListener (&counter);
+}
+
+TEST_F (Processor, AControllerOnSeveralParametersDrivesTheLowestIndex)
+{
+    // A restored state may give one controller to several parameters.
+    processor->params.midiCC[25] = 30;
+    processor->params.midiCC[13] = 30;
+
+    auto buffer = constantBuffer (0.0f);
+    process (buffer, controllers ({ { 30, 0 } }));
+
+    EXPECT_EQ (processor->getParameter (13), 0.0f);
+    EXPECT_EQ (processor->getParameter (25), 0.5f);
+}
+
+TEST_F (Processor, ProcessBlockDoesNotAllocate)
+{
+    for (int slot = 0; slot < 4; ++slot)
+    {
+        processor->setParameter (at (slot, ParameterMapping::enabled), 1.0f);
+        processor->setParameter (at (slot, ParameterMapping::hot), 1.0f);
+        processor->setParameter (at (slot, ParameterMapping::control3), 0.7f);
+    }
+    processor->params.midiCC[at (2, ParameterMapping::control1)] = 1;
+    processor->midiLearnParameter = at (3, ParameterMapping::control2);
+    processor->prepareToPlay (rate, blockSize);
+
+    auto buffer = noiseBuffer (blockSize * 3, 4);
+    auto midi = controllers ({ { 1, 20 }, { 2, 90 }, { 1, 100 } });
+
+    AllocationGuard guard;
+    processor->processBlock (buffer, midi);
+    processor->processBlock (buffer, midi);
+    EXPECT_EQ (guard.allocations(), 0);
+}
