@@ -52,7 +52,7 @@ void runProcessBlock (benchmark::State& state, bool heavy)
     }
 
     const auto samples = (double) state.iterations() * blockSize;
-    state.counters["ns_per_sample"] = benchmark::Counter (samples, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    // Inverted rate of (samples x 1e-9) per second: nanoseconds per sample.
     state.counters["ns_per_sample"] = benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["realtime_factor"] = benchmark::Counter (samples / benchSampleRate, benchmark::Counter::kIsRate);
 }
