@@ -1,8 +1,12 @@
 #pragma once
 
+#include "engine/GadgetForms.h"
 #include "engine/Gadgets.h"
 
-/** "Rar Uvidavi": passes audio through until its processing is built. */
+/** "Rar Uvidavi": a resonant low-pass (Q 2.6, 20 Hz to 20 kHz) feeding a bit
+    and rate reducer, a soft clipper applied once or twice, and a
+    sample-and-hold of 1 to 50 samples. It re-applies the slot's input gain
+    after the filter, so the input knob drives the reducer and clipper. */
 class GadgetN04 final : public Gadgets
 {
 public:
@@ -11,4 +15,23 @@ public:
     void reset() override;
     void processSamples (float* left, float* right, int numSamples, float bpm) override;
     void updateCoefficients() override;
+
+    static constexpr int maxCrushBits = 14;
+    static constexpr int maxHoldLength = 50;
+
+    int crushCounter = 0;
+    float amount = 0.0f;
+    float shaperK = 0.0f;
+    float crushedL = 0.0f, crushedR = 0.0f;
+    int crushBits = 0;
+    int holdCounter = 0;
+    int holdLength = 1;
+    float heldL = 0.0f, heldR = 0.0f;
+    forms::Biquad filter;
+    forms::Biquad::State filterStateL, filterStateR;
+
+private:
+    void filterBlock (float* left, float* right, int numSamples) noexcept;
+    float shape (float x) const noexcept;
+    float reduce (float x) const noexcept;
 };
