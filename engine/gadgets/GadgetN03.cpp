@@ -65,9 +65,6 @@ void GadgetN03::initProcessing (double newSampleRate, int newBlockSize)
     Gadgets::initProcessing (newSampleRate, newBlockSize);
 
     const auto scale = std::min (newSampleRate, highestScaledRateHz) / designRateHz;
-    const int ringSize[numLines] = { inputAllPass1Size,    inputAllPass2Size, inputAllPass34Size,   inputAllPass34Size,
-                                     modulatedAllPassSize, delay1Size,        leftAllPass2Size,     delay2Size,
-                                     modulatedAllPassSize, delay1Size,        rightAllPass2Size,    delay2Size };
     const Line tappedLine[numTaps] = { rightDelay1, rightDelay1, rightAllPass2, rightDelay2, leftDelay1, leftAllPass2, leftDelay2,
                                        leftDelay1,  leftDelay1,  leftAllPass2,  leftDelay2,  rightDelay1, rightAllPass2, rightDelay2 };
 
@@ -98,30 +95,24 @@ void GadgetN03::updateCoefficients()
 void GadgetN03::reset()
 {
     predelayWriteIndex = predelaySize - 1;
-    writeIndex[inputAllPass1] = inputAllPass1Size - 1;
-    writeIndex[inputAllPass2] = inputAllPass2Size - 1;
-    writeIndex[inputAllPass3] = writeIndex[inputAllPass4] = inputAllPass34Size - 1;
-    writeIndex[leftModulatedAllPass] = writeIndex[rightModulatedAllPass] = modulatedAllPassSize - 1;
-    writeIndex[leftDelay1] = writeIndex[rightDelay1] = delay1Size - 1;
-    writeIndex[leftAllPass2] = leftAllPass2Size - 1;
-    writeIndex[rightAllPass2] = rightAllPass2Size - 1;
-    writeIndex[leftDelay2] = writeIndex[rightDelay2] = delay2Size - 1;
+    for (int line = 0; line < numLines; ++line)
+        writeIndex[line] = ringSize[line] - 1;
     lfoCounter = 0;
 
-    for (auto ring : { std::make_pair (predelayRing, predelaySize),
-                       std::make_pair (inputAllPass1Ring, inputAllPass1Size),
-                       std::make_pair (inputAllPass2Ring, inputAllPass2Size),
-                       std::make_pair (inputAllPass3Ring, inputAllPass34Size),
-                       std::make_pair (inputAllPass4Ring, inputAllPass34Size),
-                       std::make_pair (leftModulatedRing, modulatedAllPassSize),
-                       std::make_pair (leftDelay1Ring, delay1Size),
-                       std::make_pair (leftAllPass2Ring, leftAllPass2Size),
-                       std::make_pair (leftDelay2Ring, delay2Size),
-                       std::make_pair (rightModulatedRing, modulatedAllPassSize),
-                       std::make_pair (rightDelay1Ring, delay1Size),
-                       std::make_pair (rightAllPass2Ring, rightAllPass2Size),
-                       std::make_pair (rightDelay2Ring, delay2Size) })
-        std::fill (ring.first, ring.first + ring.second, 0.0f);
+    auto clear = [] (auto& ring) { std::fill (std::begin (ring), std::end (ring), 0.0f); };
+    clear (predelayRing);
+    clear (inputAllPass1Ring);
+    clear (inputAllPass2Ring);
+    clear (inputAllPass3Ring);
+    clear (inputAllPass4Ring);
+    clear (leftModulatedRing);
+    clear (leftDelay1Ring);
+    clear (leftAllPass2Ring);
+    clear (leftDelay2Ring);
+    clear (rightModulatedRing);
+    clear (rightDelay1Ring);
+    clear (rightAllPass2Ring);
+    clear (rightDelay2Ring);
 
     bandwidthState = 0.0f;
     dampingStateL = dampingStateR = 0.0f;

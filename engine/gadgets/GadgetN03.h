@@ -56,6 +56,9 @@ public:
     static constexpr int leftAllPass2Size = 16384;
     static constexpr int rightAllPass2Size = 32768;
     static constexpr int delay2Size = 32768;
+    static constexpr int ringSize[numLines] = { inputAllPass1Size,    inputAllPass2Size, inputAllPass34Size, inputAllPass34Size,
+                                                modulatedAllPassSize, delay1Size,        leftAllPass2Size,   delay2Size,
+                                                modulatedAllPassSize, delay1Size,        rightAllPass2Size,  delay2Size };
 
     int predelay = 0;
     int excursion = 0;

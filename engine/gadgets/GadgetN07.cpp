@@ -60,13 +60,16 @@ float GadgetN07::nextPosition (float inputL, float inputR, float angle) noexcept
     return position > 1.0f ? 1.0f : (position < 0.0f ? 0.0f : position);
 }
 
-void GadgetN07::tuneBands (float position) noexcept
+void GadgetN07::tuneBands (float position, const SweepLogs& logs) noexcept
 {
     const auto fs = sampleRateF();
 
     for (int j = 0; j < numBands; ++j)
     {
-        const auto g = forms::prewarp (forms::logSweep (formantFrom[j], formantTo[j], position), fs);
+        // The log sweep from formantFrom to formantTo, with its two logarithms
+        // taken once per block.
+        const auto centreHz = std::pow (10.0f, logs.span[j] * position + logs.from[j]);
+        const auto g = forms::prewarp (centreHz, fs);
         filterG[j] = g;
         filterH[j] = 1.0f / (g * g + g * damping[j] + 1.0f);
     }
@@ -97,6 +100,13 @@ void GadgetN07::processSamples (float* left, float* right, int numSamples, float
         return;
 
     const auto step = forms::lfoStep (lfoRate, sampleRate);
+    SweepLogs logs;
+
+    for (int j = 0; j < numBands; ++j)
+    {
+        logs.from[j] = std::log10 (formantFrom[j]);
+        logs.span[j] = std::log10 (formantTo[j]) - logs.from[j];
+    }
 
     for (int i = 0; i < numSamples; ++i)
     {
@@ -104,7 +114,7 @@ void GadgetN07::processSamples (float* left, float* right, int numSamples, float
         const auto xR = right[i];
         const auto angle = forms::lfoAngle (i, step, lfoPhase);
 
-        tuneBands (nextPosition (xL, xR, angle));
+        tuneBands (nextPosition (xL, xR, angle), logs);
         left[i] = filterSample (xL, bandS1L, bandS2L);
         right[i] = filterSample (xR, bandS1R, bandS2R);
     }

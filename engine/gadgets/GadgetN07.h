@@ -37,7 +37,12 @@ public:
     float envelope = 0.0f;
 
 private:
+    struct SweepLogs
+    {
+        float from[numBands], span[numBands];
+    };
+
     float nextPosition (float inputL, float inputR, float angle) noexcept;
-    void tuneBands (float position) noexcept;
+    void tuneBands (float position, const SweepLogs& logs) noexcept;
     float filterSample (float x, float (&s1)[numBands], float (&s2)[numBands]) const noexcept;
 };
