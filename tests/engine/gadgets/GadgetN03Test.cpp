@@ -85,7 +85,7 @@ double energySlopeDbPerSecond (const Stereo& tail, double rate, double fromSecon
 }
 } // namespace
 
-TEST (PlateReverbGadget, LengthsScaleWithTheRateRoundingHalvesToEven)
+TEST (DivororIrovi, LengthsScaleWithTheRateRoundingHalvesToEven)
 {
     struct Case
     {
@@ -113,7 +113,7 @@ TEST (PlateReverbGadget, LengthsScaleWithTheRateRoundingHalvesToEven)
     }
 }
 
-TEST (PlateReverbGadget, RatesAbove192kKeepTheLengthsOf192k)
+TEST (DivororIrovi, RatesAbove192kKeepTheLengthsOf192k)
 {
     const auto at192k = makeReverb (192000.0, 0.2, 0.5, 0.2, 1.0);
     const auto at384k = makeReverb (384000.0, 0.2, 0.5, 0.2, 1.0);
@@ -124,7 +124,7 @@ TEST (PlateReverbGadget, RatesAbove192kKeepTheLengthsOf192k)
     EXPECT_TRUE (std::equal (std::begin (at384k->tapOffset), std::end (at384k->tapOffset), std::begin (at192k->tapOffset)));
 }
 
-TEST (PlateReverbGadget, PredelayHoldsTheMonoInputBackFromTheDiffusers)
+TEST (DivororIrovi, PredelayHoldsTheMonoInputBackFromTheDiffusers)
 {
     struct Case
     {
@@ -153,7 +153,7 @@ TEST (PlateReverbGadget, PredelayHoldsTheMonoInputBackFromTheDiffusers)
     }
 }
 
-TEST (PlateReverbGadget, DecayKnobKeepsALeastDecay)
+TEST (DivororIrovi, DecayKnobKeepsALeastDecay)
 {
     struct Case
     {
@@ -170,7 +170,7 @@ TEST (PlateReverbGadget, DecayKnobKeepsALeastDecay)
     }
 }
 
-TEST (PlateReverbGadget, EffectMixesDryAndWetByItsLaw)
+TEST (DivororIrovi, EffectMixesDryAndWetByItsLaw)
 {
     // The tank does not depend on Effect, so the wet sum W can be recovered
     // from a fully wet run (0.5 dry + 0.3 W) and must explain every other mix.
@@ -196,7 +196,7 @@ TEST (PlateReverbGadget, EffectMixesDryAndWetByItsLaw)
     }
 }
 
-TEST (PlateReverbGadget, ModulationCounterRestartsAfterOneSecondOfSamples)
+TEST (DivororIrovi, ModulationCounterRestartsAfterOneSecondOfSamples)
 {
     for (double rate : { 22050.0, 44100.0, 48000.0 })
     {
@@ -212,7 +212,7 @@ TEST (PlateReverbGadget, ModulationCounterRestartsAfterOneSecondOfSamples)
     }
 }
 
-TEST (PlateReverbGadget, SilenceAfterResetStaysSilent)
+TEST (DivororIrovi, SilenceAfterResetStaysSilent)
 {
     auto reverb = makeReverb (48000.0, 0.0, 0.5, 1.0, 1.0);
     run (*reverb, noise (20000, 51));
@@ -223,7 +223,7 @@ TEST (PlateReverbGadget, SilenceAfterResetStaysSilent)
     EXPECT_EQ (testsignals::peakOf (out.right), 0.0f);
 }
 
-TEST (PlateReverbGadget, TailDecaysAtTheRateTheTankPredicts)
+TEST (DivororIrovi, TailDecaysAtTheRateTheTankPredicts)
 {
     // Nominal lengths at 29.8 kHz: the eight tank lines, and the second
     // all-pass of the right half, the longest line that feeds back on itself.
@@ -262,7 +262,7 @@ TEST (PlateReverbGadget, TailDecaysAtTheRateTheTankPredicts)
     }
 }
 
-TEST (PlateReverbGadget, TailIsDecorrelatedAndBalancedBetweenSides)
+TEST (DivororIrovi, TailIsDecorrelatedAndBalancedBetweenSides)
 {
     for (double decayKnob : { 0.3, 1.0 })
     {
@@ -284,7 +284,7 @@ TEST (PlateReverbGadget, TailIsDecorrelatedAndBalancedBetweenSides)
     }
 }
 
-TEST (PlateReverbGadget, ABadSampleDoesNotSilenceTheTail)
+TEST (DivororIrovi, ABadSampleDoesNotSilenceTheTail)
 {
     auto reverb = makeReverb (48000.0, 0.2, 0.5, 0.5, 1.0);
     auto bad = noise (maxBlock, 61);
@@ -299,7 +299,7 @@ TEST (PlateReverbGadget, ABadSampleDoesNotSilenceTheTail)
     EXPECT_GT (testsignals::peakOf (after.left), 0.1f);
 }
 
-TEST (PlateReverbGadget, MatchesGoldenSnapshots)
+TEST (DivororIrovi, MatchesGoldenSnapshots)
 {
     struct Case
     {
@@ -307,7 +307,7 @@ TEST (PlateReverbGadget, MatchesGoldenSnapshots)
         double delayKnob, dampKnob, effectKnob, decayKnob;
     };
 
-    const Case cases[] = { { "reverb-defaults", 0.2, 0.5, 0.2, 1.0 }, { "reverb-all-up", 1.0, 1.0, 1.0, 1.0 }, { "reverb-no-predelay", 0.0, 0.0, 1.0, 0.0 } };
+    const Case cases[] = { { "divoror_irovi_default", 0.2, 0.5, 0.2, 1.0 }, { "divoror_irovi_all_up", 1.0, 1.0, 1.0, 1.0 }, { "divoror_irovi_no_predelay", 0.0, 0.0, 1.0, 0.0 } };
 
     for (const auto& c : cases)
     {

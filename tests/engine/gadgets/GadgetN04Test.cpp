@@ -72,7 +72,7 @@ double rms (const std::vector<float>& x, size_t from)
 }
 } // namespace
 
-TEST (CrusherGadget, ControlsSetBitsClipperAndHold)
+TEST (RarUvidavi, ControlsSetBitsClipperAndHold)
 {
     struct Case
     {
@@ -102,7 +102,7 @@ TEST (CrusherGadget, ControlsSetBitsClipperAndHold)
     }
 }
 
-TEST (CrusherGadget, AmountZeroOnlyReappliesTheInputGainAndClamps)
+TEST (RarUvidavi, AmountZeroOnlyReappliesTheInputGainAndClamps)
 {
     struct Case
     {
@@ -126,7 +126,7 @@ TEST (CrusherGadget, AmountZeroOnlyReappliesTheInputGainAndClamps)
     }
 }
 
-TEST (CrusherGadget, ClipsOnceBelowTheFirstBitAndTwiceFromIt)
+TEST (RarUvidavi, ClipsOnceBelowTheFirstBitAndTwiceFromIt)
 {
     constexpr float input = 0.25f;
 
@@ -140,7 +140,7 @@ TEST (CrusherGadget, ClipsOnceBelowTheFirstBitAndTwiceFromIt)
     EXPECT_NEAR (run (*oneBit, constant (input, 2048)).left.back(), clip (clip (reduced, 0.16831), 0.16831), 1.0e-4);
 }
 
-TEST (CrusherGadget, ReducerDropsLowBitsRoundingTowardsMinusInfinity)
+TEST (RarUvidavi, ReducerDropsLowBitsRoundingTowardsMinusInfinity)
 {
     struct Case
     {
@@ -169,7 +169,7 @@ TEST (CrusherGadget, ReducerDropsLowBitsRoundingTowardsMinusInfinity)
     }
 }
 
-TEST (CrusherGadget, ARampTakesEveryLevelOfTheStepOnlyAtReductionInstants)
+TEST (RarUvidavi, ARampTakesEveryLevelOfTheStepOnlyAtReductionInstants)
 {
     struct Case
     {
@@ -196,7 +196,7 @@ TEST (CrusherGadget, ARampTakesEveryLevelOfTheStepOnlyAtReductionInstants)
     }
 }
 
-TEST (CrusherGadget, HoldRepeatsEveryTakenSampleForItsLength)
+TEST (RarUvidavi, HoldRepeatsEveryTakenSampleForItsLength)
 {
     struct Case
     {
@@ -224,7 +224,7 @@ TEST (CrusherGadget, HoldRepeatsEveryTakenSampleForItsLength)
     }
 }
 
-TEST (CrusherGadget, FilterPassesDcAndPeaksByItsQAtTheCorner)
+TEST (RarUvidavi, FilterPassesDcAndPeaksByItsQAtTheCorner)
 {
     struct Case
     {
@@ -260,7 +260,7 @@ TEST (CrusherGadget, FilterPassesDcAndPeaksByItsQAtTheCorner)
     }
 }
 
-TEST (CrusherGadget, ABadSampleDoesNotSilenceTheFilter)
+TEST (RarUvidavi, ABadSampleDoesNotSilenceTheFilter)
 {
     auto crusher = makeCrusher (0.5, 0.2, 0.7);
     auto bad = Stereo { testsignals::noiseWithImpulses (maxBlock, 3), testsignals::noiseWithImpulses (maxBlock, 4) };
@@ -274,7 +274,7 @@ TEST (CrusherGadget, ABadSampleDoesNotSilenceTheFilter)
     EXPECT_GT (testsignals::peakOf (after.right), 0.0f);
 }
 
-TEST (CrusherGadget, MatchesGoldenSnapshots)
+TEST (RarUvidavi, MatchesGoldenSnapshots)
 {
     struct Case
     {
@@ -282,7 +282,7 @@ TEST (CrusherGadget, MatchesGoldenSnapshots)
         double amountKnob, downKnob, filterKnob;
     };
 
-    const Case cases[] = { { "crusher-defaults", 0.0, 0.0, 1.0 }, { "crusher-all-up", 1.0, 1.0, 1.0 }, { "crusher-mid", 0.6, 0.1, 0.5 } };
+    const Case cases[] = { { "rar_uvidavi_default", 0.0, 0.0, 1.0 }, { "rar_uvidavi_all_up", 1.0, 1.0, 1.0 }, { "rar_uvidavi_mid", 0.6, 0.1, 0.5 } };
 
     for (const auto& c : cases)
     {

@@ -71,7 +71,7 @@ double peakNear (const std::vector<float>& response, double guessHz)
 }
 } // namespace
 
-TEST (FormantGadget, BandCentresSitOnTheTwoVowelSets)
+TEST (DizuzOvovuDozuz, BandCentresSitOnTheTwoVowelSets)
 {
     struct Case
     {
@@ -100,7 +100,7 @@ TEST (FormantGadget, BandCentresSitOnTheTwoVowelSets)
     }
 }
 
-TEST (FormantGadget, EnvelopePushesThePositionIntoItsClamp)
+TEST (DizuzOvovuDozuz, EnvelopePushesThePositionIntoItsClamp)
 {
     struct Case
     {
@@ -123,7 +123,7 @@ TEST (FormantGadget, EnvelopePushesThePositionIntoItsClamp)
     }
 }
 
-TEST (FormantGadget, LeftOnlySignalSteersTheFiltersOfBothSides)
+TEST (DizuzOvovuDozuz, LeftOnlySignalSteersTheFiltersOfBothSides)
 {
     const auto loud = testsignals::noiseWithImpulses (8000, 81, 0.9f);
     const auto probe = testsignals::sine (8000, 700.0, testRate, 0.05f);
@@ -142,7 +142,7 @@ TEST (FormantGadget, LeftOnlySignalSteersTheFiltersOfBothSides)
     EXPECT_NE (a.right, c.right); // the loud left side moved the right side's filters
 }
 
-TEST (FormantGadget, LfoAnglesStayWithinOnePeriodForAnyBlockSize)
+TEST (DizuzOvovuDozuz, LfoAnglesStayWithinOnePeriodForAnyBlockSize)
 {
     for (int blockSize : { 1, 7, 64, 512, 4096 })
     {
@@ -160,7 +160,7 @@ TEST (FormantGadget, LfoAnglesStayWithinOnePeriodForAnyBlockSize)
     }
 }
 
-TEST (FormantGadget, SilenceAfterResetStaysSilent)
+TEST (DizuzOvovuDozuz, SilenceAfterResetStaysSilent)
 {
     auto formant = makeFormant (0.5, 1.0, 0.7, 0.8);
     run (*formant, noise (10000, 91));
@@ -171,7 +171,7 @@ TEST (FormantGadget, SilenceAfterResetStaysSilent)
     EXPECT_EQ (testsignals::peakOf (out.right), 0.0f);
 }
 
-TEST (FormantGadget, ABadSampleDoesNotSilenceTheFilters)
+TEST (DizuzOvovuDozuz, ABadSampleDoesNotSilenceTheFilters)
 {
     auto formant = makeFormant (0.5, 1.0, 0.7, 0.8);
     auto bad = noise (maxBlock, 93);
@@ -183,7 +183,7 @@ TEST (FormantGadget, ABadSampleDoesNotSilenceTheFilters)
     EXPECT_GT (testsignals::peakOf (after.left), 0.0f);
 }
 
-TEST (FormantGadget, MatchesGoldenSnapshots)
+TEST (DizuzOvovuDozuz, MatchesGoldenSnapshots)
 {
     struct Case
     {
@@ -191,7 +191,7 @@ TEST (FormantGadget, MatchesGoldenSnapshots)
         double course, reson, lfo, env;
     };
 
-    const Case cases[] = { { "formant-defaults", 0.0, 0.5, 0.0, 0.5 }, { "formant-all-up", 1.0, 1.0, 1.0, 1.0 }, { "formant-all-down", 0.0, 0.0, 0.0, 0.0 } };
+    const Case cases[] = { { "dizuz_ovovu_dozuz_default", 0.0, 0.5, 0.0, 0.5 }, { "dizuz_ovovu_dozuz_all_up", 1.0, 1.0, 1.0, 1.0 }, { "dizuz_ovovu_dozuz_all_down", 0.0, 0.0, 0.0, 0.0 } };
 
     for (const auto& c : cases)
     {
