@@ -9,9 +9,18 @@ template <typename T>
 class RelaxedAtomic
 {
 public:
-    constexpr RelaxedAtomic() noexcept : value {} {}
-    constexpr RelaxedAtomic (T initial) noexcept : value (initial) {}
-    RelaxedAtomic (const RelaxedAtomic& other) noexcept : value (other.load()) {}
+    constexpr RelaxedAtomic() noexcept
+        : value {}
+    {
+    }
+    constexpr RelaxedAtomic (T initial) noexcept
+        : value (initial)
+    {
+    }
+    RelaxedAtomic (const RelaxedAtomic& other) noexcept
+        : value (other.load())
+    {
+    }
 
     RelaxedAtomic& operator= (T newValue) noexcept
     {

@@ -74,10 +74,7 @@ struct Biquad
 
 //==============================================================================
 /** The exponent shared by every time coefficient of one sample rate. */
-inline float timeCoefficientBase (float sampleRate) noexcept
-{
-    return (1.0f / sampleRate) * (-twoPi) * 1000.0f;
-}
+inline float timeCoefficientBase (float sampleRate) noexcept { return (1.0f / sampleRate) * (-twoPi) * 1000.0f; }
 
 /** Pole of a one-pole smoother with time constant T ms: exp(-2 pi 1000 / (T fs)),
     i.e. a corner at 1000/T Hz. */
@@ -151,24 +148,15 @@ inline float logSweep (float a, float b, float x) noexcept
 }
 
 /** LFO rate knob: 0.005 Hz at 0, 1 Hz at the centre, 200 Hz at 1. */
-inline float rateCurve (float p) noexcept
-{
-    return std::pow (200.0f, 2.0f * p - 1.0f);
-}
+inline float rateCurve (float p) noexcept { return std::pow (200.0f, 2.0f * p - 1.0f); }
 
 //==============================================================================
 /** Write index of a ring that runs downwards: the value written k samples
     ago stands at (writeIndex + k) & mask. */
-inline int decrementRing (int writeIndex, int size) noexcept
-{
-    return writeIndex <= 0 ? size - 1 : writeIndex - 1;
-}
+inline int decrementRing (int writeIndex, int size) noexcept { return writeIndex <= 0 ? size - 1 : writeIndex - 1; }
 
 /** Write index of a ring that runs upwards: k samples ago is (writeIndex - k) & mask. */
-inline int incrementRing (int writeIndex, int size) noexcept
-{
-    return (writeIndex + 1) & (size - 1);
-}
+inline int incrementRing (int writeIndex, int size) noexcept { return (writeIndex + 1) & (size - 1); }
 
 /** Splits a delay in samples into whole cells and a fraction. A delay that a
     bad input made NaN, negative or absurdly long reads as 0, so the cast to
@@ -181,7 +169,8 @@ struct FractionalDelay
     float fraction;
 
     explicit FractionalDelay (float delaySamples) noexcept
-        : cells ((int) std::floor (sanitise (delaySamples))), fraction (sanitise (delaySamples) - (float) cells)
+        : cells ((int) std::floor (sanitise (delaySamples)))
+        , fraction (sanitise (delaySamples) - (float) cells)
     {
     }
 
@@ -215,7 +204,8 @@ template <int Size>
 float readAllPass (const float (&line)[Size], int writeIndex, int cells, float eta, float& previousOutput) noexcept
 {
     constexpr int mask = Size - 1;
-    const auto y = eta * line[(writeIndex + cells) & mask] + line[(writeIndex + cells + 1) & mask] - eta * previousOutput;
+    const auto y =
+        eta * line[(writeIndex + cells) & mask] + line[(writeIndex + cells + 1) & mask] - eta * previousOutput;
     previousOutput = y;
     return y;
 }

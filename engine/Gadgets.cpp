@@ -19,7 +19,9 @@ void Gadgets::initProcessing (double newSampleRate, int newBlockSize)
     prepared = true;
 }
 
-void Gadgets::describe (const char* gadgetName, int pictureIndex, std::initializer_list<const char*> labels,
+void Gadgets::describe (const char* gadgetName,
+                        int pictureIndex,
+                        std::initializer_list<const char*> labels,
                         std::initializer_list<float> defaults)
 {
     name = gadgetName;

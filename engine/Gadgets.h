@@ -72,7 +72,9 @@ protected:
     /** The sample rate as the float the forms compute with. */
     float sampleRateF() const noexcept { return (float) sampleRate; }
 
-    void describe (const char* gadgetName, int pictureIndex, std::initializer_list<const char*> labels,
+    void describe (const char* gadgetName,
+                   int pictureIndex,
+                   std::initializer_list<const char*> labels,
                    std::initializer_list<float> defaults);
 
     JUCE_DECLARE_NON_COPYABLE (Gadgets)

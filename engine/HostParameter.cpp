@@ -3,19 +3,14 @@
 #include "engine/PluginProcessor.h"
 
 HostParameter::HostParameter (TarvolinAudioProcessor& owner, int indexInProcessor)
-    : processor (owner), index (indexInProcessor)
+    : processor (owner)
+    , index (indexInProcessor)
 {
 }
 
-float HostParameter::getValue() const
-{
-    return processor.getParameter (index);
-}
+float HostParameter::getValue() const { return processor.getParameter (index); }
 
-void HostParameter::setValue (float newValue)
-{
-    processor.setParameter (index, newValue);
-}
+void HostParameter::setValue (float newValue) { processor.setParameter (index, newValue); }
 
 juce::String HostParameter::getName (int maximumStringLength) const
 {
@@ -33,12 +28,6 @@ float HostParameter::getValueForText (const juce::String& text) const
     return ParameterMapping::sanitise (index, normalised);
 }
 
-bool HostParameter::isAutomatable() const
-{
-    return processor.isParameterAutomatable (index);
-}
+bool HostParameter::isAutomatable() const { return processor.isParameterAutomatable (index); }
 
-bool HostParameter::isMetaParameter() const
-{
-    return processor.isMetaParameter (index);
-}
+bool HostParameter::isMetaParameter() const { return processor.isMetaParameter (index); }

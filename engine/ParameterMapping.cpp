@@ -4,10 +4,10 @@
 
 namespace
 {
-constexpr const char* nameStems[] = { "INPUT-SLOT", "OUTPUT-SLOT", "ALGO-SLOT", "PRM1-SLOT", "PRM2-SLOT",
-                                      "PRM3-SLOT", "PRM4-SLOT", "IMPULSE-SLOT", "HOT-SLOT", "ENABLED-SLOT" };
+constexpr const char* nameStems[] = { "INPUT-SLOT", "OUTPUT-SLOT", "ALGO-SLOT",    "PRM1-SLOT", "PRM2-SLOT",
+                                      "PRM3-SLOT",  "PRM4-SLOT",   "IMPULSE-SLOT", "HOT-SLOT",  "ENABLED-SLOT" };
 constexpr const char* idStems[] = { "INPUT", "OUTPUT", "INDXALGO", "PRM1", "PRM2",
-                                    "PRM3", "PRM4", "INDXCOMB", "HOT", "ENABLED" };
+                                    "PRM3",  "PRM4",   "INDXCOMB", "HOT",  "ENABLED" };
 
 constexpr float inputRangeDb = 20.0f;
 constexpr float outputRangeDb = 80.0f;

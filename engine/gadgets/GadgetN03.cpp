@@ -46,10 +46,7 @@ int floorWithin (float x, int lowest, int highest) noexcept
 
 /** A bad upstream sample must not circulate in the tank for ever: a value
     that is not finite is written as silence. Finite values pass unchanged. */
-float keepFinite (float x) noexcept
-{
-    return std::isfinite (x) ? x : 0.0f;
-}
+float keepFinite (float x) noexcept { return std::isfinite (x) ? x : 0.0f; }
 } // namespace
 
 GadgetN03::GadgetN03()
@@ -65,8 +62,9 @@ void GadgetN03::initProcessing (double newSampleRate, int newBlockSize)
     Gadgets::initProcessing (newSampleRate, newBlockSize);
 
     const auto scale = std::min (newSampleRate, highestScaledRateHz) / designRateHz;
-    const Line tappedLine[numTaps] = { rightDelay1, rightDelay1, rightAllPass2, rightDelay2, leftDelay1, leftAllPass2, leftDelay2,
-                                       leftDelay1,  leftDelay1,  leftAllPass2,  leftDelay2,  rightDelay1, rightAllPass2, rightDelay2 };
+    const Line tappedLine[numTaps] = { rightDelay1,  rightDelay1, rightAllPass2, rightDelay2, leftDelay1,
+                                       leftAllPass2, leftDelay2,  leftDelay1,    leftDelay1,  leftAllPass2,
+                                       leftDelay2,   rightDelay1, rightAllPass2, rightDelay2 };
 
     predelayMax = scaleLength (longestPredelayAtDesignRate, scale, predelaySize - 1);
     scaledExcursion = scaleLength (excursionAtDesignRate, scale, excursionLimit);
@@ -154,11 +152,15 @@ float GadgetN03::diffuse (float (&ring)[Size], Line line, float g, float x) noex
 /** Tank all-pass with a moving, all-pass interpolated read; its sign
     convention is the opposite of the diffusers'. */
 template <int Size>
-float GadgetN03::modulatedAllPass (float (&ring)[Size], Line line, float g, float x, const Modulation& modulation,
+float GadgetN03::modulatedAllPass (float (&ring)[Size],
+                                   Line line,
+                                   float g,
+                                   float x,
+                                   const Modulation& modulation,
                                    float& interpolationState) noexcept
 {
-    const auto d = forms::readAllPass (ring, writeIndex[line], lineLength[line] + modulation.cells, modulation.eta,
-                                       interpolationState);
+    const auto d = forms::readAllPass (
+        ring, writeIndex[line], lineLength[line] + modulation.cells, modulation.eta, interpolationState);
     writeLine (ring, line, keepFinite (x + g * d));
     return (1.0f - g * g) * d - g * x;
 }
@@ -217,29 +219,34 @@ void GadgetN03::runTank (float diffused) noexcept
     const auto inR = diffused + decay * readLine (leftDelay2Ring, leftDelay2);
     const auto modulation = nextModulation();
 
-    const auto outL = modulatedAllPass (leftModulatedRing, leftModulatedAllPass, decayDiffusion1, inL, modulation,
-                                        interpolationStateL);
+    const auto outL = modulatedAllPass (
+        leftModulatedRing, leftModulatedAllPass, decayDiffusion1, inL, modulation, interpolationStateL);
     dampingStateL = damping * dampingStateL + (1.0f - damping) * delay (leftDelay1Ring, leftDelay1, outL);
-    writeLine (leftDelay2Ring, leftDelay2,
+    writeLine (leftDelay2Ring,
+               leftDelay2,
                keepFinite (decayAllPass (leftAllPass2Ring, leftAllPass2, decayDiffusion2, decay * dampingStateL)));
 
-    const auto outR = modulatedAllPass (rightModulatedRing, rightModulatedAllPass, decayDiffusion1, inR, modulation,
-                                        interpolationStateR);
+    const auto outR = modulatedAllPass (
+        rightModulatedRing, rightModulatedAllPass, decayDiffusion1, inR, modulation, interpolationStateR);
     dampingStateR = damping * dampingStateR + (1.0f - damping) * delay (rightDelay1Ring, rightDelay1, outR);
-    writeLine (rightDelay2Ring, rightDelay2,
+    writeLine (rightDelay2Ring,
+               rightDelay2,
                keepFinite (decayAllPass (rightAllPass2Ring, rightAllPass2, decayDiffusion2, decay * dampingStateR)));
 }
 
 GadgetN03::Stereo GadgetN03::gatherTaps() const noexcept
 {
-    const auto wetL = readTap (rightDelay1Ring, rightDelay1, tapOffset[0]) + readTap (rightDelay1Ring, rightDelay1, tapOffset[1])
-                      - readTap (rightAllPass2Ring, rightAllPass2, tapOffset[2]) + readTap (rightDelay2Ring, rightDelay2, tapOffset[3])
-                      - readTap (leftDelay1Ring, leftDelay1, tapOffset[4]) - readTap (leftAllPass2Ring, leftAllPass2, tapOffset[5])
-                      - readTap (leftDelay2Ring, leftDelay2, tapOffset[6]);
-    const auto wetR = readTap (leftDelay1Ring, leftDelay1, tapOffset[7]) + readTap (leftDelay1Ring, leftDelay1, tapOffset[8])
-                      - readTap (leftAllPass2Ring, leftAllPass2, tapOffset[9]) + readTap (leftDelay2Ring, leftDelay2, tapOffset[10])
-                      - readTap (rightDelay1Ring, rightDelay1, tapOffset[11]) - readTap (rightAllPass2Ring, rightAllPass2, tapOffset[12])
-                      - readTap (rightDelay2Ring, rightDelay2, tapOffset[13]);
+    const auto wetL =
+        readTap (rightDelay1Ring, rightDelay1, tapOffset[0]) + readTap (rightDelay1Ring, rightDelay1, tapOffset[1])
+        - readTap (rightAllPass2Ring, rightAllPass2, tapOffset[2])
+        + readTap (rightDelay2Ring, rightDelay2, tapOffset[3]) - readTap (leftDelay1Ring, leftDelay1, tapOffset[4])
+        - readTap (leftAllPass2Ring, leftAllPass2, tapOffset[5]) - readTap (leftDelay2Ring, leftDelay2, tapOffset[6]);
+    const auto wetR =
+        readTap (leftDelay1Ring, leftDelay1, tapOffset[7]) + readTap (leftDelay1Ring, leftDelay1, tapOffset[8])
+        - readTap (leftAllPass2Ring, leftAllPass2, tapOffset[9]) + readTap (leftDelay2Ring, leftDelay2, tapOffset[10])
+        - readTap (rightDelay1Ring, rightDelay1, tapOffset[11])
+        - readTap (rightAllPass2Ring, rightAllPass2, tapOffset[12])
+        - readTap (rightDelay2Ring, rightDelay2, tapOffset[13]);
     return { wetL, wetR };
 }
 

@@ -56,9 +56,10 @@ public:
     static constexpr int leftAllPass2Size = 16384;
     static constexpr int rightAllPass2Size = 32768;
     static constexpr int delay2Size = 32768;
-    static constexpr int ringSize[numLines] = { inputAllPass1Size,    inputAllPass2Size, inputAllPass34Size, inputAllPass34Size,
-                                                modulatedAllPassSize, delay1Size,        leftAllPass2Size,   delay2Size,
-                                                modulatedAllPassSize, delay1Size,        rightAllPass2Size,  delay2Size };
+    static constexpr int ringSize[numLines] = { inputAllPass1Size,  inputAllPass2Size,    inputAllPass34Size,
+                                                inputAllPass34Size, modulatedAllPassSize, delay1Size,
+                                                leftAllPass2Size,   delay2Size,           modulatedAllPassSize,
+                                                delay1Size,         rightAllPass2Size,    delay2Size };
 
     int predelay = 0;
     int excursion = 0;
@@ -118,7 +119,11 @@ private:
     template <int Size>
     float diffuse (float (&ring)[Size], Line line, float g, float x) noexcept;
     template <int Size>
-    float modulatedAllPass (float (&ring)[Size], Line line, float g, float x, const Modulation& modulation,
+    float modulatedAllPass (float (&ring)[Size],
+                            Line line,
+                            float g,
+                            float x,
+                            const Modulation& modulation,
                             float& interpolationState) noexcept;
     template <int Size>
     float decayAllPass (float (&ring)[Size], Line line, float g, float x) noexcept;

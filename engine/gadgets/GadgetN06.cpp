@@ -66,8 +66,8 @@ void GadgetN06::processSamples (float* left, float* right, int numSamples, float
 
     const auto step = forms::lfoStep (lfoRate, sampleRate);
     const bool feedbackComb = feedbackKnob > 0.5f;
-    const auto combGain = feedbackComb ? (2.0f * feedbackKnob - 1.0f) * maxCombGain
-                                       : (1.0f - 2.0f * feedbackKnob) * maxCombGain;
+    const auto combGain =
+        feedbackComb ? (2.0f * feedbackKnob - 1.0f) * maxCombGain : (1.0f - 2.0f * feedbackKnob) * maxCombGain;
 
     for (int i = 0; i < numSamples; ++i)
     {
