@@ -3,7 +3,9 @@
 #include "engine/PluginProcessor.h"
 
 HostParameter::HostParameter (TarvolinAudioProcessor& owner, int indexInProcessor)
-    : processor (owner)
+    : AudioProcessorParameterWithID (juce::ParameterID { ParameterMapping::uniqueIDFor (indexInProcessor), 1 },
+                                     ParameterMapping::nameFor (indexInProcessor))
+    , processor (owner)
     , index (indexInProcessor)
 {
 }

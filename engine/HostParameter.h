@@ -7,8 +7,11 @@ class TarvolinAudioProcessor;
 /** The face one of the forty parameters shows the host. It holds no value of
     its own: everything forwards to the processor and its ParameterMapping,
     so hosts, MIDI learn and the editor all see one store. Hosts get no
-    default value (0) and no label of ours. */
-class HostParameter final : public juce::AudioProcessorParameter
+    default value (0) and no label of ours.
+
+    The parameter carries its unique ID ("PRM31") because LV2 names each
+    parameter by its ID; VST3 and AU still number parameters by index. */
+class HostParameter final : public juce::AudioProcessorParameterWithID
 {
 public:
     HostParameter (TarvolinAudioProcessor& owner, int indexInProcessor);

@@ -31,10 +31,15 @@ ParameterMapping::ParameterMapping()
 void ParameterMapping::initParameterUniqueIDs()
 {
     for (int i = 0; i < numParameters; ++i)
-        uniqueIDs[(size_t) i] = juce::String (idStems[kindOf (i)]) + juce::String (slotOf (i));
+        uniqueIDs[(size_t) i] = uniqueIDFor (i);
 }
 
-juce::String ParameterMapping::getParameterName (int index) const
+juce::String ParameterMapping::uniqueIDFor (int index)
+{
+    return juce::String (idStems[kindOf (index)]) + juce::String (slotOf (index));
+}
+
+juce::String ParameterMapping::nameFor (int index)
 {
     return juce::String (nameStems[kindOf (index)]) + juce::String (slotOf (index) + 1);
 }

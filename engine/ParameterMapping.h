@@ -49,12 +49,16 @@ public:
     /** Stores the normalised form of an engineering value, unclamped and unrounded. */
     void setMappedValue (int index, float value) noexcept { setValue (index, toNormalised (index, value)); }
 
-    juce::String getParameterName (int index) const;
+    juce::String getParameterName (int index) const { return nameFor (index); }
     juce::String getParameterText (int index) const { return textFor (index, getValue (index)); }
     juce::String getParameterUniqueID (int index) const { return uniqueIDs[(size_t) index]; }
 
     int getMidiCCParameter (int index) const noexcept { return midiCC[(size_t) index]; }
     void removeMIDICCFromParameter (int index) noexcept { midiCC[(size_t) index] = noController; }
+
+    /** Host name ("PRM3-SLOT2") and unique ID ("PRM31") of an index. */
+    static juce::String nameFor (int index);
+    static juce::String uniqueIDFor (int index);
 
     /** The value a fresh instance holds. */
     static float defaultValue (int index) noexcept;
