@@ -21,11 +21,6 @@ public:
     // A synced length is kept one cell shorter than the longest free one.
     static constexpr int longestSyncedLength = ringSize - 2;
 
-    /** The tap distance in samples for the current controls: free from the
-        Delay knob, or with Sync on a note value at bpm. No usable tempo
-        (0, negative, not finite) gives 0. */
-    int delayLengthFor (float bpm) const noexcept;
-
     float delayLineL[ringSize] {};
     float delayLineR[ringSize] {};
     int readIndex = 0;
@@ -45,5 +40,9 @@ public:
     float gainSmooth = 0.0f;
 
 private:
+    /** The tap distance in samples for the current controls: free from the
+        Delay knob, or with Sync on a note value at bpm. No usable tempo
+        (0, negative, not finite) gives 0. */
+    int delayLengthFor (float bpm) const noexcept;
     int syncedLength (float bpm) const noexcept;
 };
