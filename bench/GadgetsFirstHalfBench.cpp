@@ -67,7 +67,8 @@ void runGadget (benchmark::State& state, Controls controls)
     }
 
     const auto samples = (double) state.iterations() * blockSize;
-    state.counters["ns_per_sample"] = benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void Vuvuru (benchmark::State& state, Controls controls) { runGadget<GadgetN09> (state, controls); }

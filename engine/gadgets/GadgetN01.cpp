@@ -149,7 +149,8 @@ void GadgetN01::processSamples (float* left, float* right, int numSamples, float
         const auto level = std::abs ((xL + xR) * 0.5f);
         forms::detectMeanSquare (meanSquare, detectorCoeff, level);
         forms::followEnvelope (envelope, meanSquare, attackCoeff, releaseCoeff);
-        const auto send = gainSmoother.process (forms::expanderGain (envelope, threshold, invThreshold, ratio), gainSmooth);
+        const auto send =
+            gainSmoother.process (forms::expanderGain (envelope, threshold, invThreshold, ratio), gainSmooth);
 
         // Ping-pong: each side's echo is fed back, inverted, into the other ring.
         auto& cellL = delayLineL[writeIndex];

@@ -42,7 +42,8 @@ void GadgetN05::updateTone (float fs) noexcept
     const float toneKnob = p3;
 
     if (toneKnob > 0.5f)
-        tone = forms::OnePole::highPass (forms::prewarp (cube (2.0f * toneKnob - 1.0f) * highPassRangeHz + highPassLowestHz, fs));
+        tone = forms::OnePole::highPass (
+            forms::prewarp (cube (2.0f * toneKnob - 1.0f) * highPassRangeHz + highPassLowestHz, fs));
     else
         tone = forms::OnePole::lowPass (forms::prewarp (cube (2.0f * toneKnob) * lowPassRangeHz + lowPassLowestHz, fs));
 }

@@ -32,7 +32,8 @@ void GadgetN09::updateCoefficients()
     const float releaseKnob = p3;
 
     attackCoeff = forms::timeCoefficient (attackMs, fs);
-    releaseCoeff = forms::timeCoefficient (releaseRangeMs * (releaseKnob * releaseKnob * releaseKnob) + shortestReleaseMs, fs);
+    releaseCoeff =
+        forms::timeCoefficient (releaseRangeMs * (releaseKnob * releaseKnob * releaseKnob) + shortestReleaseMs, fs);
     detectorCoeff = forms::timeCoefficient (detectorMs, fs);
 
     const auto belowTop = 1.0f - thresholdKnob;

@@ -80,9 +80,10 @@ float GadgetN10::ladderStep (float x, float& previousInput, float (&states)[numS
 
     // Apart from g0, the input enters only through x g0 in the numerator and
     // the feedback only through k g0 in the denominator, which exceeds 1.
-    const auto numerator = ((3.0f * s4 * g1 + 2.0f * s4) * g2 + 2.0f * s4 * g1
-                            + ((2.0f * s3 + 2.0f * s4) * g1 + ((x * g0 + s2 + s1 + s3 + s4) * g1 + s2 + s3 + s4) * g2 + s4 + s3) * g3
-                            + s4);
+    const auto numerator =
+        ((3.0f * s4 * g1 + 2.0f * s4) * g2 + 2.0f * s4 * g1
+         + ((2.0f * s3 + 2.0f * s4) * g1 + ((x * g0 + s2 + s1 + s3 + s4) * g1 + s2 + s3 + s4) * g2 + s4 + s3) * g3
+         + s4);
     const auto denominator = ((3.0f * g4 + 3.0f) * g1 + 2.0f * g4 + 2.0f) * g2 + (2.0f * g4 + 2.0f) * g1
                              + (((k * g0 + g4 + 4.0f) * g1 + g4 + 3.0f) * g2 + (2.0f * g4 + 4.0f) * g1 + g4 + 2.0f) * g3
                              + g4 + 1.0f;

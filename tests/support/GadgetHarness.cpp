@@ -10,10 +10,7 @@
 
 namespace gadgetharness
 {
-Stereo bothChannels (const std::vector<float>& mono)
-{
-    return { mono, mono };
-}
+Stereo bothChannels (const std::vector<float>& mono) { return { mono, mono }; }
 
 void process (Gadgets& gadget, Stereo& signal, int blockSize, float bpm)
 {
@@ -33,7 +30,10 @@ std::vector<float> interleaveChannels (const Stereo& signal)
     return both;
 }
 
-double toneAmplitude (const std::vector<float>& samples, double frequencyHz, double sampleRate, std::size_t start,
+double toneAmplitude (const std::vector<float>& samples,
+                      double frequencyHz,
+                      double sampleRate,
+                      std::size_t start,
                       std::size_t count)
 {
     const auto samplesPerPeriod = sampleRate / frequencyHz;
@@ -50,20 +50,22 @@ double toneAmplitude (const std::vector<float>& samples, double frequencyHz, dou
     return 2.0 * std::abs (sum) / (double) count;
 }
 
-double sineGain (Gadgets& gadget, double frequencyHz, double sampleRate, float amplitude, double settleSeconds,
+double sineGain (Gadgets& gadget,
+                 double frequencyHz,
+                 double sampleRate,
+                 float amplitude,
+                 double settleSeconds,
                  double measureSeconds)
 {
     const auto settle = (int) (settleSeconds * sampleRate);
     const auto measure = (int) (measureSeconds * sampleRate);
     auto signal = bothChannels (testsignals::sine (settle + measure, frequencyHz, sampleRate, amplitude));
     process (gadget, signal, 512);
-    return toneAmplitude (signal.left, frequencyHz, sampleRate, (std::size_t) settle, (std::size_t) measure) / amplitude;
+    return toneAmplitude (signal.left, frequencyHz, sampleRate, (std::size_t) settle, (std::size_t) measure)
+           / amplitude;
 }
 
-double toDecibels (double gain)
-{
-    return 20.0 * std::log10 (gain);
-}
+double toDecibels (double gain) { return 20.0 * std::log10 (gain); }
 
 bool recoversFromNonFiniteBlock (Gadgets& gadget, int blockSize, int settleSamples, int checkedSamples)
 {

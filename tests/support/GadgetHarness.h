@@ -25,13 +25,20 @@ std::vector<float> interleaveChannels (const Stereo& signal);
 /** Amplitude of the sine component at frequencyHz over the samples
     [start, start + count), by a single DFT bin; count is trimmed to a whole
     number of periods so the bin does not leak. */
-double toneAmplitude (const std::vector<float>& samples, double frequencyHz, double sampleRate, std::size_t start,
+double toneAmplitude (const std::vector<float>& samples,
+                      double frequencyHz,
+                      double sampleRate,
+                      std::size_t start,
                       std::size_t count);
 
 /** Steady-state gain of the left channel for a sine of the given amplitude:
     the gadget (prepared, controls set, reset) runs settleSeconds, then is
     measured over measureSeconds. */
-double sineGain (Gadgets& gadget, double frequencyHz, double sampleRate, float amplitude, double settleSeconds = 0.25,
+double sineGain (Gadgets& gadget,
+                 double frequencyHz,
+                 double sampleRate,
+                 float amplitude,
+                 double settleSeconds = 0.25,
                  double measureSeconds = 0.25);
 
 double toDecibels (double gain);

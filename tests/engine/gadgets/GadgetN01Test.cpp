@@ -78,7 +78,10 @@ TEST (DovidUdizur, FreeEchoFollowsTheCubeOfTheKnob)
         float knob;
         long expected;
     };
-    for (const auto& c : { Case { 0.0f, 1 }, Case { 0.25f, 8192 }, Case { 0.5f, 65536 }, Case { 0.75f, 221184 },
+    for (const auto& c : { Case { 0.0f, 1 },
+                           Case { 0.25f, 8192 },
+                           Case { 0.5f, 65536 },
+                           Case { 0.75f, 221184 },
                            Case { 1.0f, 524288 } })
     {
         auto delay = makeDelay (fs, c.knob, 0.0f, mostSensitive, syncOff);
@@ -169,8 +172,8 @@ TEST (DovidUdizur, GateSendsLevelsAboveTheThresholdAndHoldsBackTheRest)
         float sens;
         double dbFromThreshold;
     };
-    const Case cases[] = { { 0.0f, 3.0 }, { 0.0f, -3.0 }, { 0.5f, 1.0 }, { 0.5f, -1.0 },
-                           { 0.5f, -3.0 }, { 1.0f, 6.0 }, { 1.0f, -2.0 } };
+    const Case cases[] = { { 0.0f, 3.0 },  { 0.0f, -3.0 }, { 0.5f, 1.0 }, { 0.5f, -1.0 },
+                           { 0.5f, -3.0 }, { 1.0f, 6.0 },  { 1.0f, -2.0 } };
 
     for (const auto& c : cases)
     {
@@ -183,7 +186,8 @@ TEST (DovidUdizur, GateSendsLevelsAboveTheThresholdAndHoldsBackTheRest)
         process (*delay, signal, blockSize);
 
         const auto send = signal.left.back() / amplitude - 1.0;
-        EXPECT_NEAR (send, expectedSend, expectedSend * 1.0e-3 + 1.0e-6) << "sens " << c.sens << ", " << c.dbFromThreshold << " dB";
+        EXPECT_NEAR (send, expectedSend, expectedSend * 1.0e-3 + 1.0e-6)
+            << "sens " << c.sens << ", " << c.dbFromThreshold << " dB";
     }
 }
 

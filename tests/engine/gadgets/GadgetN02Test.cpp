@@ -84,7 +84,8 @@ TEST (RezovIdidiz, NotchesAndPeaksSitWhereTheAllPassPhaseSaysTheyDo)
         for (double target : { M_PI, 2.0 * M_PI })
         {
             const auto peakHz = frequencyWherePhaseTermIs (target, rate);
-            EXPECT_NEAR (toDecibels (gainAt (peakHz, rate)), 0.0, 0.01) << rate << " Hz rate, peak at " << peakHz << " Hz";
+            EXPECT_NEAR (toDecibels (gainAt (peakHz, rate)), 0.0, 0.01)
+                << rate << " Hz rate, peak at " << peakHz << " Hz";
         }
     }
 }
@@ -98,12 +99,12 @@ TEST (RezovIdidiz, AmountMovesTheStagesUpToADecadeEitherWay)
         double rate;
     };
     const Case cases[] = {
-        { 1.0f, 0.0f, 0.1, fs },                  // bottom of the triangle
-        { 1.0f, (float) M_PI, 10.0, fs },         // top: 1.6 .. 16 kHz, the last stage held at 20 kHz
-        { 1.0f, (float) M_PI / 2.0f, 1.0, fs },   // the triangle's zero crossing
+        { 1.0f, 0.0f, 0.1, fs }, // bottom of the triangle
+        { 1.0f, (float) M_PI, 10.0, fs }, // top: 1.6 .. 16 kHz, the last stage held at 20 kHz
+        { 1.0f, (float) M_PI / 2.0f, 1.0, fs }, // the triangle's zero crossing
         { 0.5f, (float) M_PI, std::sqrt (10.0), fs },
-        { 0.0f, (float) M_PI, 1.0, fs },          // no amount, no sweep
-        { 1.0f, (float) M_PI, 10.0, 22050.0 },    // low rates: every stage held below Nyquist
+        { 0.0f, (float) M_PI, 1.0, fs }, // no amount, no sweep
+        { 1.0f, (float) M_PI, 10.0, 22050.0 }, // low rates: every stage held below Nyquist
         { 1.0f, (float) M_PI, 10.0, 32000.0 },
     };
 
@@ -117,7 +118,8 @@ TEST (RezovIdidiz, AmountMovesTheStagesUpToADecadeEitherWay)
         {
             const auto stageHz = std::min ({ baseHz[stage] * c.scale, 20000.0, 0.49 * c.rate });
             const auto w = std::tan (M_PI * stageHz / c.rate);
-            SCOPED_TRACE (testing::Message() << "amount " << c.amount << " angle " << c.angle << " rate " << c.rate << " stage " << stage);
+            SCOPED_TRACE (testing::Message()
+                          << "amount " << c.amount << " angle " << c.angle << " rate " << c.rate << " stage " << stage);
             EXPECT_NEAR (phaser.allpass.b0[stage], (1.0 - w) / (1.0 + w), 2.0e-5);
             EXPECT_LT (std::abs (phaser.allpass.b0[stage]), 1.0f);
         }
@@ -190,7 +192,8 @@ TEST (RezovIdidiz, GoldenSnapshots)
         const char* name;
         float p1, p2, p3;
     };
-    for (const auto& c : { Case { "rezov_ididiz_default", 0.5f, 0.5f, 0.5f }, Case { "rezov_ididiz_all_up", 1.0f, 1.0f, 1.0f },
+    for (const auto& c : { Case { "rezov_ididiz_default", 0.5f, 0.5f, 0.5f },
+                           Case { "rezov_ididiz_all_up", 1.0f, 1.0f, 1.0f },
                            Case { "rezov_ididiz_all_down", 0.0f, 0.0f, 0.0f } })
     {
         GadgetN02 phaser;

@@ -84,8 +84,16 @@ TEST (Dirizovazi, ToneCornersLieWhereTheKnobPutsThem)
     {
         SCOPED_TRACE (testing::Message() << "tone " << c.toneKnob << " at " << c.rate << " Hz");
         const auto passHz = c.highPass ? std::min (c.cornerHz * 10.0, 0.4 * c.rate) : c.cornerHz / 10.0;
-        const auto passBandDb = c.highPass ? -10.0 * std::log10 (1.0 + std::pow (std::tan (M_PI * c.cornerHz / c.rate) / std::tan (M_PI * passHz / c.rate), 2.0))
-                                           : -10.0 * std::log10 (1.0 + std::pow (std::tan (M_PI * passHz / c.rate) / std::tan (M_PI * c.cornerHz / c.rate), 2.0));
+        const auto passBandDb =
+            c.highPass
+                ? -10.0
+                      * std::log10 (
+                          1.0
+                          + std::pow (std::tan (M_PI * c.cornerHz / c.rate) / std::tan (M_PI * passHz / c.rate), 2.0))
+                : -10.0
+                      * std::log10 (
+                          1.0
+                          + std::pow (std::tan (M_PI * passHz / c.rate) / std::tan (M_PI * c.cornerHz / c.rate), 2.0));
 
         auto howl = makeHowl (c.rate, 0.0f, 0.5f, c.toneKnob);
         EXPECT_NEAR (toDecibels (sineGain (*howl, c.cornerHz, c.rate, 1.0e-3f) / saturatorSlope), cornerGainDb, 0.02);
@@ -160,7 +168,8 @@ TEST (Dirizovazi, OutputNeverLeavesUnity)
             {
                 auto howl = makeHowl (fs, feed, freq, toneKnob);
                 howl->inputGain = 10.0f;
-                Stereo signal { testsignals::noiseWithImpulses (9000, 8, 20.0f), testsignals::noiseWithImpulses (9000, 9, 20.0f) };
+                Stereo signal { testsignals::noiseWithImpulses (9000, 8, 20.0f),
+                                testsignals::noiseWithImpulses (9000, 9, 20.0f) };
                 std::fill (signal.left.begin() + 3000, signal.left.end(), 0.0f);
                 process (*howl, signal, 64);
                 EXPECT_LE (std::max (testsignals::peakOf (signal.left), testsignals::peakOf (signal.right)), 1.0f)
@@ -181,7 +190,8 @@ TEST (Dirizovazi, GoldenSnapshots)
         const char* name;
         float p1, p2, p3;
     };
-    for (const auto& c : { Case { "dirizovazi_default", 0.0f, 0.5f, 0.5f }, Case { "dirizovazi_all_up", 1.0f, 1.0f, 1.0f },
+    for (const auto& c : { Case { "dirizovazi_default", 0.0f, 0.5f, 0.5f },
+                           Case { "dirizovazi_all_up", 1.0f, 1.0f, 1.0f },
                            Case { "dirizovazi_howl_low_pass", 1.0f, 0.8f, 0.0f } })
     {
         auto howl = makeHowl (fs, c.p1, c.p2, c.p3);

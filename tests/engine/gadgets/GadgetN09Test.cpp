@@ -46,8 +46,8 @@ TEST (Vuvuru, GainBelowTheThresholdFallsByTheRatio)
         float thresholdKnob;
         double dbFromThreshold;
     };
-    const Case cases[] = { { 0.0f, 6.0 }, { 0.0f, -10.0 }, { 0.25f, 0.5 }, { 0.25f, -3.0 }, { 0.5f, -3.0 },
-                           { 0.5f, -10.0 }, { 0.75f, 3.0 }, { 0.75f, -6.0 }, { 1.0f, -3.0 }, { 1.0f, -10.0 } };
+    const Case cases[] = { { 0.0f, 6.0 },   { 0.0f, -10.0 }, { 0.25f, 0.5 },  { 0.25f, -3.0 }, { 0.5f, -3.0 },
+                           { 0.5f, -10.0 }, { 0.75f, 3.0 },  { 0.75f, -6.0 }, { 1.0f, -3.0 },  { 1.0f, -10.0 } };
 
     for (const auto& c : cases)
     {
@@ -96,7 +96,8 @@ TEST (Vuvuru, LfoOpensTheGateForTheSecondHalfOfEachCycle)
         {
             // The opening at 0.5 s reaches half gain after the 20 Hz smoother's
             // ln 2 / (2 pi 20 Hz) = 5.5 ms.
-            const auto halfOpen = std::find_if (signal.left.begin(), signal.left.end(), [&] (float x) { return x > 0.5f * amplitude; });
+            const auto halfOpen =
+                std::find_if (signal.left.begin(), signal.left.end(), [&] (float x) { return x > 0.5f * amplitude; });
             const auto seconds = (double) (halfOpen - signal.left.begin()) / fs;
             EXPECT_NEAR (seconds, 0.5 + std::log (2.0) / (2.0 * M_PI * 20.0), 0.5e-3);
         }
@@ -195,7 +196,8 @@ TEST (Vuvuru, GoldenSnapshots)
         const char* name;
         float p1, p2, p3;
     };
-    for (const auto& c : { Case { "vuvuru_default", 0.5f, 0.5f, 0.7f }, Case { "vuvuru_all_up", 1.0f, 1.0f, 1.0f },
+    for (const auto& c : { Case { "vuvuru_default", 0.5f, 0.5f, 0.7f },
+                           Case { "vuvuru_all_up", 1.0f, 1.0f, 1.0f },
                            Case { "vuvuru_all_down", 0.0f, 0.0f, 0.0f } })
     {
         GadgetN09 gate;

@@ -86,9 +86,11 @@ TEST (Virozidur, SmallSignalResponseFollowsTheLadderThroughTheTanMapping)
             for (double ratio : { 0.1, 0.3, 0.5, 1.0, 1.5 })
             {
                 const auto hz = ratio * cutoffHz;
-                SCOPED_TRACE (testing::Message() << "cutoff " << cutoffHz << " Hz, reson " << resonKnob << ", at " << hz << " Hz");
+                SCOPED_TRACE (testing::Message()
+                              << "cutoff " << cutoffHz << " Hz, reson " << resonKnob << ", at " << hz << " Hz");
                 EXPECT_NEAR (toDecibels (measuredGain (hz, cutoffKnob, resonKnob)),
-                             toDecibels (ladderGain (hz, cutoffHz, resonanceFor (resonKnob), fs)), 0.03);
+                             toDecibels (ladderGain (hz, cutoffHz, resonanceFor (resonKnob), fs)),
+                             0.03);
             }
         }
 }
@@ -253,7 +255,8 @@ TEST (Virozidur, GoldenSnapshots)
         const char* name;
         float p1, p2, p3, p4;
     };
-    for (const auto& c : { Case { "virozidur_default", 1.0f, 0.5f, 0.0f, 0.5f }, Case { "virozidur_all_up", 1.0f, 1.0f, 1.0f, 1.0f },
+    for (const auto& c : { Case { "virozidur_default", 1.0f, 0.5f, 0.0f, 0.5f },
+                           Case { "virozidur_all_up", 1.0f, 1.0f, 1.0f, 1.0f },
                            Case { "virozidur_low_resonant_swept", 0.3f, 0.9f, 0.6f, 0.8f } })
     {
         GadgetN10 ladder;
