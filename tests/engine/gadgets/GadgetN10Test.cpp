@@ -1,0 +1,268 @@
+// The diode ladder low-pass with its cutoff swept by a knob, an LFO and the
+// playing level.
+
+#include "engine/gadgets/GadgetN10.h"
+#include "support/GadgetHarness.h"
+#include "support/GoldenFile.h"
+#include "support/TestSignals.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <complex>
+
+using namespace gadgetharness;
+
+namespace
+{
+constexpr double fs = 48000.0;
+constexpr float smallSignal = 1.0e-3f;
+
+void prepare (GadgetN10& ladder, double rate, float cutoff, float reson, float lfo = 0.0f, float env = 0.5f)
+{
+    ladder.initProcessing (rate, 512);
+    ladder.setParameters (cutoff, reson, lfo, env, 0);
+    ladder.reset();
+}
+
+double cutoffHzFor (double knob) { return 40.0 * std::pow (500.0, knob); }
+double resonanceFor (double knob) { return knob < 0.5 ? knob + 0.5 : (knob - 0.5) * 12.0 + 1.0; }
+double warp (double hz, double rate) { return std::tan (M_PI * hz / rate); }
+
+/** Small-signal response of the diode ladder, worked out from its circuit
+    equations in continuous time (cutoff normalised to 1 rad/s) and mapped
+    to the sampled filter through the bilinear transform, which puts analog
+    frequency tan(pi f / fs) / tan(pi fc / fs) at f.
+
+    Four capacitors; adjacent ones are coupled through a conductance a, the
+    last one leaks to ground through b, and the input stage drives the first
+    with x - k y4:
+        s y1 = (x - k y4) - a (y1 - y2)
+        s y2 = a (y1 - y2) - a (y2 - y3)
+        s y3 = a (y2 - y3) - a (y3 - y4)
+        s y4 = a (y3 - y4) - b y4
+    and the filter's output is k y4. */
+double ladderGain (double hz, double cutoffHz, double k, double rate)
+{
+    using C = std::complex<double>;
+    const double a = 0.5446623, b = 0.18155411;
+    const C s (0.0, warp (hz, rate) / warp (cutoffHz, rate));
+
+    std::array<std::array<C, 5>, 4> m { { { s + a, -a, 0.0, k, 1.0 },
+                                          { -a, s + 2.0 * a, -a, 0.0, 0.0 },
+                                          { 0.0, -a, s + 2.0 * a, -a, 0.0 },
+                                          { 0.0, 0.0, -a, s + a + b, 0.0 } } };
+
+    for (int col = 0; col < 4; ++col)
+        for (int row = col + 1; row < 4; ++row)
+        {
+            const auto factor = m[(size_t) row][(size_t) col] / m[(size_t) col][(size_t) col];
+            for (int j = col; j < 5; ++j)
+                m[(size_t) row][(size_t) j] -= factor * m[(size_t) col][(size_t) j];
+        }
+
+    const auto y4 = m[3][4] / m[3][3];
+    return std::abs (k * y4);
+}
+
+double measuredGain (double hz, float cutoffKnob, float resonKnob)
+{
+    GadgetN10 ladder;
+    prepare (ladder, fs, cutoffKnob, resonKnob);
+    return sineGain (ladder, hz, fs, smallSignal, 0.3, 0.3);
+}
+} // namespace
+
+TEST (Virozidur, SmallSignalResponseFollowsTheLadderThroughTheTanMapping)
+{
+    // Cutoffs of 1.2 and 10.7 kHz. Far lower down the single-precision
+    // back-substitution divides by conductances near 0, and its rounding
+    // moves the response by tenths of a dB.
+    for (float cutoffKnob : { 0.55f, 0.9f })
+        for (float resonKnob : { 0.0f, 0.5f, 0.75f })
+        {
+            const auto cutoffHz = cutoffHzFor (cutoffKnob);
+            for (double ratio : { 0.1, 0.3, 0.5, 1.0, 1.5 })
+            {
+                const auto hz = ratio * cutoffHz;
+                SCOPED_TRACE (testing::Message()
+                              << "cutoff " << cutoffHz << " Hz, reson " << resonKnob << ", at " << hz << " Hz");
+                EXPECT_NEAR (toDecibels (measuredGain (hz, cutoffKnob, resonKnob)),
+                             toDecibels (ladderGain (hz, cutoffHz, resonanceFor (resonKnob), fs)),
+                             0.03);
+            }
+        }
+}
+
+TEST (Virozidur, ResonancePeakLiesWhereTheLadderPutsIt)
+{
+    // Resonance 4 (knob 0.75), cutoff 1.66 kHz: find the analog peak, map it
+    // back through the tan warping, and look for the peak there.
+    const float cutoffKnob = 0.6f, resonKnob = 0.75f;
+    const auto cutoffHz = cutoffHzFor (cutoffKnob);
+    const auto k = resonanceFor (resonKnob);
+
+    double peakHz = 0.0, peakGain = 0.0;
+    for (double hz = 0.2 * cutoffHz; hz < cutoffHz; hz += 0.1)
+        if (const auto g = ladderGain (hz, cutoffHz, k, fs); g > peakGain)
+        {
+            peakGain = g;
+            peakHz = hz;
+        }
+    ASSERT_GT (toDecibels (peakGain), 12.0); // a real peak, not a shelf
+
+    const auto atPeak = measuredGain (peakHz, cutoffKnob, resonKnob);
+    EXPECT_NEAR (toDecibels (atPeak), toDecibels (peakGain), 0.03);
+    for (double offset : { -0.04, 0.04 })
+        EXPECT_LT (measuredGain (peakHz * (1.0 + offset), cutoffKnob, resonKnob), atPeak) << "offset " << offset;
+}
+
+TEST (Virozidur, KnobsGiveTheDocumentedCutoffResonanceAndModulation)
+{
+    struct Case
+    {
+        float p1, p2, p3, p4;
+        double cutoffHz, resonance, lfoHz, lfoDepth, envDepth;
+    };
+    const Case cases[] = {
+        { 1.0f, 0.5f, 0.0f, 0.5f, 20000.0, 1.0, 0.1, 0.0, 0.0 }, // defaults
+        { 0.0f, 0.5f, 0.0f, 0.5f, 40.0, 1.0, 0.1, 0.0, 0.0 },
+        { 0.5f, 1.0f, 0.0f, 0.5f, 894.4272, 7.0, 0.1, 0.0, 0.0 },
+        { 0.5f, 0.0f, 0.0f, 0.5f, 894.4272, 0.5, 0.1, 0.0, 0.0 },
+        { 0.5f, 0.5f, 1.0f, 1.0f, 894.4272, 1.0, 5.0, 0.5, 1.0 },
+        { 0.5f, 0.5f, 0.5f, 0.0f, 894.4272, 1.0, std::sqrt (0.5), 0.125, -1.0 },
+    };
+
+    for (const auto& c : cases)
+    {
+        GadgetN10 ladder;
+        prepare (ladder, fs, c.p1, c.p2, c.p3, c.p4);
+        float silence[1] {};
+        float silenceR[1] {};
+        ladder.processSamples (silence, silenceR, 1, 0.0f);
+
+        SCOPED_TRACE (testing::Message() << "knobs " << c.p1 << " " << c.p2 << " " << c.p3 << " " << c.p4);
+        // The first sample of a reset LFO sits at angle 0, and silence has no envelope.
+        EXPECT_NEAR (ladder.cutoffG, warp (c.cutoffHz, fs), warp (c.cutoffHz, fs) * 1.0e-5);
+        EXPECT_NEAR (ladder.resonance, c.resonance, 1.0e-6);
+        EXPECT_NEAR (ladder.lfoRate, c.lfoHz, c.lfoHz * 1.0e-5);
+        EXPECT_NEAR (ladder.lfoDepth, c.lfoDepth, 1.0e-6);
+        EXPECT_NEAR (ladder.envDepth, c.envDepth, 1.0e-6);
+    }
+}
+
+TEST (Virozidur, LfoSweepsHalfTheRangeEitherWayAtItsRate)
+{
+    // LFO knob at 1: 5 Hz, depth 0.5 around the Cutoff knob's 0.5, so the
+    // cutoff runs from 20 kHz (a quarter period in) to 40 Hz (three quarters in).
+    GadgetN10 ladder;
+    prepare (ladder, fs, 0.5f, 0.5f, 1.0f, 0.5f);
+    std::vector<double> g;
+    float l = 0.0f, r = 0.0f;
+    for (int i = 0; i < (int) (0.2 * fs); ++i)
+    {
+        ladder.processSamples (&l, &r, 1, 0.0f);
+        g.push_back (ladder.cutoffG);
+    }
+
+    const auto highest = std::max_element (g.begin(), g.end());
+    const auto lowest = std::min_element (g.begin(), g.end());
+    EXPECT_NEAR (*highest, warp (20000.0, fs), warp (20000.0, fs) * 1.0e-3);
+    EXPECT_NEAR (*lowest, warp (40.0, fs), warp (40.0, fs) * 1.0e-3);
+    EXPECT_NEAR ((double) (highest - g.begin()) / fs, 0.05, 1.0e-3);
+    EXPECT_NEAR ((double) (lowest - g.begin()) / fs, 0.15, 1.0e-3);
+}
+
+TEST (Virozidur, PlayingLevelOpensOrClosesTheFilterByTheEnvKnob)
+{
+    struct Case
+    {
+        float envKnob;
+        int direction; // +1 opens, -1 closes, 0 leaves it
+    };
+    for (const auto& c : { Case { 1.0f, 1 }, Case { 0.0f, -1 }, Case { 0.5f, 0 } })
+    {
+        GadgetN10 ladder;
+        prepare (ladder, fs, 0.5f, 0.5f, 0.0f, c.envKnob);
+        auto loud = bothChannels (testsignals::noiseWithImpulses (4800, 2, 0.5f));
+        process (ladder, loud, 256);
+
+        const auto resting = warp (cutoffHzFor (0.5), fs);
+        SCOPED_TRACE (testing::Message() << "env " << c.envKnob);
+        if (c.direction > 0)
+            EXPECT_GT (ladder.cutoffG, resting * 1.5);
+        else if (c.direction < 0)
+            EXPECT_LT (ladder.cutoffG, resting / 1.5);
+        else
+            EXPECT_NEAR (ladder.cutoffG, resting, resting * 1.0e-5);
+    }
+}
+
+TEST (Virozidur, FullResonanceStaysBounded)
+{
+    // At resonance 7 the linear ladder would ring up without end; the diode
+    // curve holds it. Loud playing, then silence, at the knob ends.
+    for (float cutoffKnob : { 0.0f, 0.5f, 1.0f })
+    {
+        GadgetN10 ladder;
+        prepare (ladder, fs, cutoffKnob, 1.0f);
+        auto signal = bothChannels (testsignals::noiseWithImpulses ((int) fs, 6, 1.0f));
+        std::fill (signal.left.begin() + (long) (0.5 * fs), signal.left.end(), 0.0f);
+        std::fill (signal.right.begin() + (long) (0.5 * fs), signal.right.end(), 0.0f);
+        process (ladder, signal, 512);
+
+        EXPECT_TRUE (testsignals::allFinite (signal.left)) << cutoffKnob;
+        EXPECT_LT (testsignals::peakOf (signal.left), 40.0f) << cutoffKnob;
+    }
+}
+
+TEST (Virozidur, CutoffStaysBelowNyquistAtLowRates)
+{
+    struct Case
+    {
+        double rate, expectedG;
+    };
+    const Case cases[] = { { 22050.0, std::tan (M_PI * 0.49) },
+                           { 32000.0, std::tan (M_PI * 0.49) },
+                           { 44100.0, warp (20000.0, 44100.0) },
+                           { 96000.0, warp (20000.0, 96000.0) } };
+
+    for (const auto& c : cases)
+    {
+        GadgetN10 ladder;
+        prepare (ladder, c.rate, 1.0f, 0.75f);
+        auto signal = bothChannels (testsignals::noiseWithImpulses (4096, 7));
+        process (ladder, signal, 512);
+
+        SCOPED_TRACE (testing::Message() << c.rate << " Hz");
+        EXPECT_NEAR (ladder.cutoffG, c.expectedG, c.expectedG * 1.0e-5);
+        EXPECT_TRUE (testsignals::allFinite (signal.left) && testsignals::allFinite (signal.right));
+    }
+}
+
+TEST (Virozidur, RecoversFromANonFiniteBlock)
+{
+    GadgetN10 ladder;
+    prepare (ladder, fs, 0.6f, 0.8f, 0.5f, 0.7f);
+    EXPECT_TRUE (recoversFromNonFiniteBlock (ladder, 256, 256, 4096));
+}
+
+TEST (Virozidur, GoldenSnapshots)
+{
+    struct Case
+    {
+        const char* name;
+        float p1, p2, p3, p4;
+    };
+    for (const auto& c : { Case { "virozidur_default", 1.0f, 0.5f, 0.0f, 0.5f },
+                           Case { "virozidur_all_up", 1.0f, 1.0f, 1.0f, 1.0f },
+                           Case { "virozidur_low_resonant_swept", 0.3f, 0.9f, 0.6f, 0.8f } })
+    {
+        GadgetN10 ladder;
+        prepare (ladder, fs, c.p1, c.p2, c.p3, c.p4);
+        Stereo signal { testsignals::noiseWithImpulses (400, 41), testsignals::noiseWithImpulses (400, 42) };
+        process (ladder, signal, 64);
+        EXPECT_EQ (verifyGolden (c.name, interleaveChannels (signal)), "") << c.name;
+    }
+}
