@@ -158,6 +158,16 @@ inline int decrementRing (int writeIndex, int size) noexcept { return writeIndex
 /** Write index of a ring that runs upwards: k samples ago is (writeIndex - k) & mask. */
 inline int incrementRing (int writeIndex, int size) noexcept { return (writeIndex + 1) & (size - 1); }
 
+/** floor(x) as an int within lowest..highest; not-a-number gives lowest, so
+    the conversion is always of a finite value in range. */
+inline int floorWithin (float x, int lowest, int highest) noexcept
+{
+    if (! (x >= (float) lowest))
+        return lowest;
+
+    return x >= (float) highest ? highest : (int) std::floor (x);
+}
+
 /** Splits a delay in samples into whole cells and a fraction. A delay that a
     bad input made NaN, negative or absurdly long reads as 0, so the cast to
     int is always of a finite value in range. */

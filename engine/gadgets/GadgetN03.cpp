@@ -35,15 +35,6 @@ int scaleLength (int nominal, double scale, int highest) noexcept
     return scaled >= (double) highest ? highest : (int) scaled;
 }
 
-/** floor(x) as an int within lowest..highest; not-a-number gives lowest. */
-int floorWithin (float x, int lowest, int highest) noexcept
-{
-    if (! (x >= (float) lowest))
-        return lowest;
-
-    return x >= (float) highest ? highest : (int) std::floor (x);
-}
-
 /** A bad upstream sample must not circulate in the tank for ever: a value
     that is not finite is written as silence. Finite values pass unchanged. */
 float keepFinite (float x) noexcept { return std::isfinite (x) ? x : 0.0f; }
@@ -78,7 +69,7 @@ void GadgetN03::initProcessing (double newSampleRate, int newBlockSize)
 
 void GadgetN03::updateCoefficients()
 {
-    predelay = floorWithin ((float) predelayMax * p1, 0, predelayMax);
+    predelay = forms::floorWithin ((float) predelayMax * p1, 0, predelayMax);
     excursion = scaledExcursion;
     decay = decayScale * p4 + shortestDecay;
     decayDiffusion1 = tankDiffusion;
@@ -209,7 +200,7 @@ GadgetN03::Modulation GadgetN03::nextModulation() noexcept
         lfoCounter = 0;
 
     // The first-order all-pass that delays by the fraction at low frequencies.
-    return { floorWithin (m, -excursion, excursion), (1.0f - fraction) / (1.0f + fraction) };
+    return { forms::floorWithin (m, -excursion, excursion), (1.0f - fraction) / (1.0f + fraction) };
 }
 
 void GadgetN03::runTank (float diffused) noexcept

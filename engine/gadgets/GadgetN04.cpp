@@ -12,16 +12,6 @@ constexpr double shaperKneeOffset = 1.01;
 constexpr float fullScale16 = 32767.0f;
 constexpr int clippedLow16 = -32767;
 
-/** floor(x) as an int within lowest..highest; a knob value that is not a
-    number gives lowest, so the conversion is always of a finite value in range. */
-int floorWithin (float x, int lowest, int highest) noexcept
-{
-    if (! (x >= (float) lowest))
-        return lowest;
-
-    return x >= (float) highest ? highest : (int) std::floor (x);
-}
-
 /** A sample on the 16-bit scale, truncated towards zero; anything below -1
     reads as -32767 and a NaN as silence, so the cast is always in range. */
 int toSixteenBit (float x) noexcept
@@ -52,10 +42,10 @@ void GadgetN04::updateCoefficients()
     const float filterKnob = p3;
 
     const auto a = 1.0f - (1.0f - amountKnob) * (1.0f - amountKnob);
-    crushBits = floorWithin (14.0f * a, 0, maxCrushBits);
+    crushBits = forms::floorWithin (14.0f * a, 0, maxCrushBits);
     amount = a;
     shaperK = (float) ((double) (2.0f * a) / (shaperKneeOffset - (double) a));
-    holdLength = floorWithin (49.0f * downKnob, 0, maxHoldLength - 1) + 1;
+    holdLength = forms::floorWithin (49.0f * downKnob, 0, maxHoldLength - 1) + 1;
 
     // Bilinear low-pass from the analog prototype 1 / (s^2 + s / Q + 1).
     const auto cutoffHz = forms::logSweep (lowestCutoffHz, highestCutoffHz, filterKnob);
