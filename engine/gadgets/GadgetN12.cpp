@@ -1,6 +1,7 @@
 #include "GadgetN12.h"
 
-#include "engine/GadgetForms.h"
+#include <algorithm>
+#include <cmath>
 
 namespace
 {
@@ -9,32 +10,38 @@ namespace
 constexpr float makeUpGain = 2.8057379722595215f;
 
 // Component values of the network (ohms, farads).
-constexpr float middlePotOhms = 25.0e3f;
-constexpr float bassPotOhms = 1.0e6f;
-constexpr float treblePotOhms = 250.0e3f;
-constexpr float slopeOhms = 47.0e3f;   // R5
-constexpr float loadOhms = 500.0e3f;   // R6
-constexpr float groundOhms = 615.0f;   // R7
-constexpr float capFarads = 20.0e-9f;  // C, the bass and middle capacitors
-constexpr float trebleCapFarads = 470.0e-12f; // Ct
+constexpr double middlePotOhms = 25.0e3;
+constexpr double bassPotOhms = 1.0e6;
+constexpr double treblePotOhms = 250.0e3;
+constexpr double slopeOhms = 47.0e3;         // R5
+constexpr double loadOhms = 500.0e3;         // R6
+constexpr double groundOhms = 615.0;         // R7
+constexpr double capFarads = 20.0e-9;        // C, the bass and middle capacitors
+constexpr double trebleCapFarads = 470.0e-12; // Ct
 
 /** Keeps every potentiometer off its end stops, so no resistance is ever 0. */
-float potTravel (float knob) noexcept
+double potTravel (float knob) noexcept
 {
-    return 0.99f * knob + 0.005f;
+    return 0.99 * knob + 0.005;
 }
 
 /** The bass potentiometer is a log-taper part: 81^x - 1 spans 0..80. */
-float logTaper (float travel) noexcept
+double logTaper (double travel) noexcept
 {
-    return (std::pow (81.0f, travel) - 1.0f) / 80.0f;
+    return (std::pow (81.0, travel) - 1.0) / 80.0;
 }
 
 struct AnalogStack
 {
-    float a0, a1, a2, a3; // denominator coefficients of s^0 .. s^3
-    float b1, b2, b3;     // numerator coefficients of s^1 .. s^3 (no DC term)
+    double a0, a1, a2, a3; // denominator coefficients of s^0 .. s^3
+    double b1, b2, b3;     // numerator coefficients of s^1 .. s^3 (no DC term)
 };
+
+void flushDenormal (double& state) noexcept
+{
+    if ((state >= -1.0e-8 && state <= 1.0e-8) || ! std::isfinite (state))
+        state = 0.0;
+}
 
 /** The network's transfer function from its nodal analysis, written out as
     polynomial coefficients in s. */
@@ -94,7 +101,7 @@ GadgetN12::GadgetN12()
 
 void GadgetN12::updateCoefficients()
 {
-    const auto T = 1.0f / sampleRateF();
+    const auto T = 1.0 / (double) sampleRateF();
     const auto T2 = T * T;
     const auto T3 = T2 * T;
     const auto h = analogStack (p1, p2, p3);
@@ -118,7 +125,7 @@ void GadgetN12::reset()
     std::fill (std::begin (stateR), std::end (stateR), 0.0f);
 }
 
-float GadgetN12::processSample (float x, float (&state)[order]) const noexcept
+double GadgetN12::processSample (double x, double (&state)[order]) const noexcept
 {
     // Third-order transposed direct form II.
     const auto y = stackB[0] * x + state[0];
@@ -135,9 +142,13 @@ void GadgetN12::processSamples (float* left, float* right, int numSamples, float
 
     for (int i = 0; i < numSamples; ++i)
     {
-        left[i] = processSample (left[i], stateL) * outputScale;
-        right[i] = processSample (right[i], stateR) * outputScale;
+        left[i] = (float) (processSample (left[i], stateL) * outputScale);
+        right[i] = (float) (processSample (right[i], stateR) * outputScale);
     }
 
-    forms::flushDenormals (stateL[0], stateL[1], stateL[2], stateR[0], stateR[1], stateR[2]);
+    // Decayed states are zeroed as in every gadget, and so are states a
+    // non-finite input has spoilt.
+    for (auto* state : { stateL, stateR })
+        for (int k = 0; k < order; ++k)
+            flushDenormal (state[k]);
 }
