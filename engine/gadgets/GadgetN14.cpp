@@ -34,6 +34,14 @@ constexpr float longestSweepMs = 10.0f;
 constexpr float amStartL = 0.0f, amStartR = 1.5707964f;
 constexpr float modStartL = 1.0f, modStartR = 2.5707963f;
 
+/** The echo loop feeds its own output back, so a NaN or infinity from a bad
+    input would circulate in it until the next reset; such a cell is written
+    as silence instead. Finite values pass untouched. */
+float finiteOrSilent (float cell) noexcept
+{
+    return std::isfinite (cell) ? cell : 0.0f;
+}
+
 /** The one-pole low-pass of these smoothers, divided by (1 + w) directly. */
 forms::OnePole lowPassFrom (float w) noexcept
 {
@@ -192,8 +200,8 @@ void GadgetN14::processSamples (float* left, float* right, int numSamples, float
         const auto tapL = modulatedTap (modL, delaySmoother.process (sweepL, modDelayStateL), modAllpassL);
         const auto tapR = modulatedTap (modR, delaySmoother.process (sweepR, modDelayStateR), modAllpassR);
 
-        modL[modWrite] = aheadL - modFeedback * tapL;
-        modR[modWrite] = aheadR - modFeedback * tapR;
+        modL[modWrite] = finiteOrSilent (aheadL - modFeedback * tapL);
+        modR[modWrite] = finiteOrSilent (aheadR - modFeedback * tapR);
         modWrite = forms::decrementRing (modWrite, modSize);
 
         const auto modGainL = gainSmoother.process (1.0f + amDepth * std::sin (forms::lfoAngle (i, amStep, amPhaseL)), amStateL);

@@ -68,7 +68,7 @@ double bilinearImageHz (double analogHz, double sampleRate)
 }
 } // namespace
 
-TEST (GadgetN12, MatchesTheNetworksPublishedMagnitudes)
+TEST (DivuruzidodiEq, MatchesTheNetworksPublishedMagnitudes)
 {
     struct Row
     {
@@ -102,7 +102,7 @@ TEST (GadgetN12, MatchesTheNetworksPublishedMagnitudes)
     }
 }
 
-TEST (GadgetN12, FollowsTheAnalogTransferFunctionOnTheBilinearFrequencyAxis)
+TEST (DivuruzidodiEq, FollowsTheAnalogTransferFunctionOnTheBilinearFrequencyAxis)
 {
     const Knobs settings[] = { { 0.5, 0.5, 0.5 }, { 0.0, 0.0, 0.0 }, { 1.0, 1.0, 1.0 }, { 1.0, 0.0, 0.0 },
                                { 0.0, 1.0, 0.0 }, { 0.2, 0.9, 0.3 }, { 0.8, 0.1, 0.7 } };
@@ -128,7 +128,7 @@ TEST (GadgetN12, FollowsTheAnalogTransferFunctionOnTheBilinearFrequencyAxis)
     }
 }
 
-TEST (GadgetN12, BlocksDirectCurrentAtEveryRateAndSetting)
+TEST (DivuruzidodiEq, BlocksDirectCurrentAtEveryRateAndSetting)
 {
     // Single-precision coefficients would pass a constant at up to -7 dB here.
     for (double sampleRate : { 44100.0, 48000.0, 96000.0, 192000.0 })
@@ -152,10 +152,29 @@ TEST (GadgetN12, BlocksDirectCurrentAtEveryRateAndSetting)
     }
 }
 
-TEST (GadgetN12, MatchesGoldenSnapshots)
+TEST (DivuruzidodiEq, NonFiniteInputDoesNotSilenceLaterBlocks)
+{
+    GadgetN12 gadget;
+    gadget.initProcessing (44100.0, 256);
+    gadget.setParameters (1.0, 0.5, 0.0, 0.5, 0);
+    gadget.reset();
+
+    for (float bad : { std::nanf (""), INFINITY })
+    {
+        std::vector<float> left (256, bad), right (256, -bad);
+        gadget.processSamples (left.data(), right.data(), 256, 0.0f);
+
+        left = testsignals::noiseWithImpulses (256, 3);
+        right = left;
+        gadget.processSamples (left.data(), right.data(), 256, 0.0f);
+        EXPECT_TRUE (testsignals::allFinite (left) && testsignals::allFinite (right)) << bad;
+    }
+}
+
+TEST (DivuruzidodiEq, MatchesGoldenSnapshots)
 {
     const Knobs settings[] = { { 0.5, 0.5, 0.5 }, { 0.0, 0.0, 0.0 }, { 1.0, 1.0, 1.0 } };
-    const char* names[] = { "GadgetN12_defaults", "GadgetN12_knobs0", "GadgetN12_knobs1" };
+    const char* names[] = { "divuruzidodi_eq_default", "divuruzidodi_eq_knobs_0", "divuruzidodi_eq_knobs_1" };
 
     for (int s = 0; s < 3; ++s)
     {
