@@ -26,7 +26,8 @@ void reportPerSample (benchmark::State& state, int blockSize)
 {
     const auto samples = (double) state.iterations() * blockSize;
     // Inverted rate of (samples x 1e-9) per second: nanoseconds per sample.
-    state.counters["ns_per_sample"] = benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["realtime_factor"] = benchmark::Counter (samples / benchSampleRate, benchmark::Counter::kIsRate);
 }
 
@@ -105,7 +106,10 @@ void BM_FourSlotChainHot (benchmark::State& state)
         processor->setParameter (index (ParameterMapping::enabled), 1.0f);
         processor->setParameter (index (ParameterMapping::algorithm), (float) gadgetIndex / 13.0f);
         processor->setParameter (index (ParameterMapping::hot), 1.0f);
-        for (int kind : { ParameterMapping::control1, ParameterMapping::control2, ParameterMapping::control3, ParameterMapping::control4 })
+        for (int kind : { ParameterMapping::control1,
+                          ParameterMapping::control2,
+                          ParameterMapping::control3,
+                          ParameterMapping::control4 })
             processor->setParameter (index (kind), 0.9f);
         processor->setParameter (index (ParameterMapping::output), 0.45f);
     }
@@ -131,4 +135,6 @@ void BM_FourSlotChainHot (benchmark::State& state)
 BENCHMARK (BM_ToneStack)->ArgNames ({ "block", "heavy" })->ArgsProduct ({ { 64, 512 }, { 0, 1 } });
 BENCHMARK (BM_RotatingSpeaker)->ArgNames ({ "block", "heavy" })->ArgsProduct ({ { 64, 512 }, { 0, 1 } });
 BENCHMARK (BM_AutoSwell)->ArgNames ({ "block", "heavy" })->ArgsProduct ({ { 64, 512 }, { 0, 1 } });
-BENCHMARK (BM_FourSlotChainHot)->ArgNames ({ "block", "algo" })->ArgsProduct ({ { 64, 512 }, benchmark::CreateDenseRange (0, 13, 1) });
+BENCHMARK (BM_FourSlotChainHot)
+    ->ArgNames ({ "block", "algo" })
+    ->ArgsProduct ({ { 64, 512 }, benchmark::CreateDenseRange (0, 13, 1) });

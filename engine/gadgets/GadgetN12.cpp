@@ -13,28 +13,22 @@ constexpr float makeUpGain = 2.8057379722595215f;
 constexpr double middlePotOhms = 25.0e3;
 constexpr double bassPotOhms = 1.0e6;
 constexpr double treblePotOhms = 250.0e3;
-constexpr double slopeOhms = 47.0e3;         // R5
-constexpr double loadOhms = 500.0e3;         // R6
-constexpr double groundOhms = 615.0;         // R7
-constexpr double capFarads = 20.0e-9;        // C, the bass and middle capacitors
+constexpr double slopeOhms = 47.0e3; // R5
+constexpr double loadOhms = 500.0e3; // R6
+constexpr double groundOhms = 615.0; // R7
+constexpr double capFarads = 20.0e-9; // C, the bass and middle capacitors
 constexpr double trebleCapFarads = 470.0e-12; // Ct
 
 /** Keeps every potentiometer off its end stops, so no resistance is ever 0. */
-double potTravel (float knob) noexcept
-{
-    return 0.99 * knob + 0.005;
-}
+double potTravel (float knob) noexcept { return 0.99 * knob + 0.005; }
 
 /** The bass potentiometer is a log-taper part: 81^x - 1 spans 0..80. */
-double logTaper (double travel) noexcept
-{
-    return (std::pow (81.0, travel) - 1.0) / 80.0;
-}
+double logTaper (double travel) noexcept { return (std::pow (81.0, travel) - 1.0) / 80.0; }
 
 struct AnalogStack
 {
     double a0, a1, a2, a3; // denominator coefficients of s^0 .. s^3
-    double b1, b2, b3;     // numerator coefficients of s^1 .. s^3 (no DC term)
+    double b1, b2, b3; // numerator coefficients of s^1 .. s^3 (no DC term)
 };
 
 void flushDenormal (double& state) noexcept
@@ -63,28 +57,33 @@ AnalogStack analogStack (float bassKnob, float middleKnob, float trebleKnob) noe
 
     AnalogStack h {};
     h.a0 = R1 + R2 + R3 + R6;
-    h.a1 = C * (R1 * R2 + R1 * R3 + R1 * R6 + 2 * R1 * R7 + 2 * R1 * R5 + 2 * R2 * R3 + 2 * R2 * R6 + 2 * R2 * R7
-                + 2 * R2 * R5 + 2 * R3 * R7 + 2 * R3 * R5 + 2 * R6 * R7 + 2 * R6 * R5)
-           + Ct * (R1 * R4 + R1 * R6 + R1 * R7 + R2 * R4 + R2 * R6 + R2 * R7 + R3 * R4 + R3 * R6 + R3 * R7 + R4 * R6 + R6 * R7);
+    h.a1 = C
+               * (R1 * R2 + R1 * R3 + R1 * R6 + 2 * R1 * R7 + 2 * R1 * R5 + 2 * R2 * R3 + 2 * R2 * R6 + 2 * R2 * R7
+                  + 2 * R2 * R5 + 2 * R3 * R7 + 2 * R3 * R5 + 2 * R6 * R7 + 2 * R6 * R5)
+           + Ct
+                 * (R1 * R4 + R1 * R6 + R1 * R7 + R2 * R4 + R2 * R6 + R2 * R7 + R3 * R4 + R3 * R6 + R3 * R7 + R4 * R6
+                    + R6 * R7);
     h.a2 = C * C
                * (R1 * R2 * R3 + R1 * R2 * R6 + R1 * R2 * R7 + R1 * R2 * R5 + R1 * R3 * R7 + R1 * R3 * R5 + R1 * R6 * R7
                   + R1 * R6 * R5)
            + C * Ct
-                 * (R1 * R2 * R4 + R1 * R2 * R6 + R1 * R2 * R7 + R1 * R3 * R4 + R1 * R3 * R6 + R1 * R3 * R7 + R1 * R4 * R6
-                    + 2 * R1 * R4 * R7 + 2 * R1 * R4 * R5 + R1 * R6 * R7 + 2 * R1 * R6 * R5 + 2 * R1 * R7 * R5
-                    + 2 * R2 * R3 * R4 + 2 * R2 * R3 * R6 + 2 * R2 * R3 * R7 + 2 * R2 * R4 * R6 + 2 * R2 * R4 * R7
-                    + 2 * R2 * R4 * R5 + 2 * R2 * R6 * R5 + 2 * R2 * R7 * R5 + 2 * R3 * R4 * R7 + 2 * R3 * R4 * R5
-                    + 2 * R3 * R6 * R7 + 2 * R3 * R6 * R5 + 2 * R3 * R7 * R5 + 2 * R4 * R6 * R7 + 2 * R4 * R6 * R5
-                    + 2 * R6 * R7 * R5);
+                 * (R1 * R2 * R4 + R1 * R2 * R6 + R1 * R2 * R7 + R1 * R3 * R4 + R1 * R3 * R6 + R1 * R3 * R7
+                    + R1 * R4 * R6 + 2 * R1 * R4 * R7 + 2 * R1 * R4 * R5 + R1 * R6 * R7 + 2 * R1 * R6 * R5
+                    + 2 * R1 * R7 * R5 + 2 * R2 * R3 * R4 + 2 * R2 * R3 * R6 + 2 * R2 * R3 * R7 + 2 * R2 * R4 * R6
+                    + 2 * R2 * R4 * R7 + 2 * R2 * R4 * R5 + 2 * R2 * R6 * R5 + 2 * R2 * R7 * R5 + 2 * R3 * R4 * R7
+                    + 2 * R3 * R4 * R5 + 2 * R3 * R6 * R7 + 2 * R3 * R6 * R5 + 2 * R3 * R7 * R5 + 2 * R4 * R6 * R7
+                    + 2 * R4 * R6 * R5 + 2 * R6 * R7 * R5);
     h.a3 = C * C * Ct
            * (R1 * R2 * R3 * R4 + R1 * R2 * R3 * R6 + R1 * R2 * R3 * R7 + R1 * R2 * R4 * R6 + R1 * R2 * R4 * R7
               + R1 * R2 * R4 * R5 + R1 * R2 * R6 * R5 + R1 * R2 * R7 * R5 + R1 * R3 * R4 * R7 + R1 * R3 * R4 * R5
               + R1 * R3 * R6 * R7 + R1 * R3 * R6 * R5 + R1 * R3 * R7 * R5 + R1 * R4 * R6 * R7 + R1 * R4 * R6 * R5
               + R1 * R6 * R7 * R5);
     h.b1 = R6 * (C * (R1 + 2 * R2) + Ct * (R1 + R2 + R3));
-    h.b2 = R6
-           * (C * C * R1 * R2
-              + C * Ct * (R1 * R2 + R1 * R3 + R1 * R4 + 2 * R1 * R5 + 2 * R2 * R3 + 2 * R2 * R4 + 2 * R2 * R5 + 2 * R3 * R5));
+    h.b2 =
+        R6
+        * (C * C * R1 * R2
+           + C * Ct
+                 * (R1 * R2 + R1 * R3 + R1 * R4 + 2 * R1 * R5 + 2 * R2 * R3 + 2 * R2 * R4 + 2 * R2 * R5 + 2 * R3 * R5));
     h.b3 = R6 * C * C * Ct * (R1 * R2 * R3 + R1 * R2 * R4 + R1 * R2 * R5 + R1 * R3 * R5);
     return h;
 }

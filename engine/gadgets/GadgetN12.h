@@ -23,7 +23,7 @@ public:
 
     static constexpr int order = 3;
 
-    double stackA[order] {};     // a1, a2, a3 (a0 = 1)
+    double stackA[order] {}; // a1, a2, a3 (a0 = 1)
     double stackB[order + 1] {}; // b0 .. b3
     float outputScale = 2.8057379722595215f;
     double stateL[order] {};

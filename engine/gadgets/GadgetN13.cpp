@@ -109,7 +109,10 @@ void GadgetN13::reset()
     std::fill (std::begin (tapAllpass), std::end (tapAllpass), 0.0f);
 }
 
-float GadgetN13::advanceRotor (float& phase, float targetHz, float& glideState, const forms::OnePole& glide) const noexcept
+float GadgetN13::advanceRotor (float& phase,
+                               float targetHz,
+                               float& glideState,
+                               const forms::OnePole& glide) const noexcept
 {
     const auto speedHz = glide.process (targetHz, glideState);
     phase += forms::lfoStep (speedHz, sampleRate);
@@ -176,10 +179,26 @@ void GadgetN13::processSamples (float* left, float* right, int numSamples, float
         right[i] = 0.5f * wetGain * (crossFeedGain * P[1] + P[3] + crossFeedGain * P[0] + P[2]) + dryGain * inR;
     }
 
-    forms::flushDenormals (delaySmooth[0], delaySmooth[1], delaySmooth[2], delaySmooth[3],
-                           gainSmooth[0], gainSmooth[1], gainSmooth[2], gainSmooth[3],
-                           tapAllpass[0], tapAllpass[1], tapAllpass[2], tapAllpass[3],
-                           lowSplit.s1, lowSplit.s2, lowSplit.s3, lowSplit.s4,
-                           highSplit.s1, highSplit.s2, highSplit.s3, highSplit.s4,
-                           lowGlideState, highGlideState);
+    forms::flushDenormals (delaySmooth[0],
+                           delaySmooth[1],
+                           delaySmooth[2],
+                           delaySmooth[3],
+                           gainSmooth[0],
+                           gainSmooth[1],
+                           gainSmooth[2],
+                           gainSmooth[3],
+                           tapAllpass[0],
+                           tapAllpass[1],
+                           tapAllpass[2],
+                           tapAllpass[3],
+                           lowSplit.s1,
+                           lowSplit.s2,
+                           lowSplit.s3,
+                           lowSplit.s4,
+                           highSplit.s1,
+                           highSplit.s2,
+                           highSplit.s3,
+                           highSplit.s4,
+                           lowGlideState,
+                           highGlideState);
 }

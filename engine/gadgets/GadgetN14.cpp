@@ -37,16 +37,10 @@ constexpr float modStartL = 1.0f, modStartR = 2.5707963f;
 /** The echo loop feeds its own output back, so a NaN or infinity from a bad
     input would circulate in it until the next reset; such a cell is written
     as silence instead. Finite values pass untouched. */
-float finiteOrSilent (float cell) noexcept
-{
-    return std::isfinite (cell) ? cell : 0.0f;
-}
+float finiteOrSilent (float cell) noexcept { return std::isfinite (cell) ? cell : 0.0f; }
 
 /** The one-pole low-pass of these smoothers, divided by (1 + w) directly. */
-forms::OnePole lowPassFrom (float w) noexcept
-{
-    return { (w - 1.0f) / (1.0f + w), w / (1.0f + w), w / (1.0f + w) };
-}
+forms::OnePole lowPassFrom (float w) noexcept { return { (w - 1.0f) / (1.0f + w), w / (1.0f + w), w / (1.0f + w) }; }
 
 /** The same with tan() taken in double. */
 float prewarpInDouble (float cornerHz, float sampleRate) noexcept
@@ -194,8 +188,10 @@ void GadgetN14::processSamples (float* left, float* right, int numSamples, float
         const auto aheadR = lookR[readIndex] * gain;
         lookWrite = forms::decrementRing (lookWrite, lookSize);
 
-        const auto sweepL = (0.5f * std::sin (forms::lfoAngle (i, modStep, modPhaseL)) + 0.5f) * sweepSpan + modMinDelay + 1.0f;
-        const auto sweepR = (0.5f * std::sin (forms::lfoAngle (i, modStep, modPhaseR)) + 0.5f) * sweepSpan + modMinDelay + 1.0f;
+        const auto sweepL =
+            (0.5f * std::sin (forms::lfoAngle (i, modStep, modPhaseL)) + 0.5f) * sweepSpan + modMinDelay + 1.0f;
+        const auto sweepR =
+            (0.5f * std::sin (forms::lfoAngle (i, modStep, modPhaseR)) + 0.5f) * sweepSpan + modMinDelay + 1.0f;
 
         const auto tapL = modulatedTap (modL, delaySmoother.process (sweepL, modDelayStateL), modAllpassL);
         const auto tapR = modulatedTap (modR, delaySmoother.process (sweepR, modDelayStateR), modAllpassR);
@@ -204,14 +200,17 @@ void GadgetN14::processSamples (float* left, float* right, int numSamples, float
         modR[modWrite] = finiteOrSilent (aheadR - modFeedback * tapR);
         modWrite = forms::decrementRing (modWrite, modSize);
 
-        const auto modGainL = gainSmoother.process (1.0f + amDepth * std::sin (forms::lfoAngle (i, amStep, amPhaseL)), amStateL);
-        const auto modGainR = gainSmoother.process (1.0f + amDepth * std::sin (forms::lfoAngle (i, amStep, amPhaseR)), amStateR);
+        const auto modGainL =
+            gainSmoother.process (1.0f + amDepth * std::sin (forms::lfoAngle (i, amStep, amPhaseL)), amStateL);
+        const auto modGainR =
+            gainSmoother.process (1.0f + amDepth * std::sin (forms::lfoAngle (i, amStep, amPhaseR)), amStateR);
 
         left[i] = modGainL * wetGain * (tapL + aheadL) * 0.5f + dryGain * aheadL;
         right[i] = modGainR * wetGain * (tapR + aheadR) * 0.5f + dryGain * aheadR;
     }
 
-    forms::flushDenormals (peakEnv, fadeState, amStateL, amStateR, modDelayStateL, modDelayStateR, modAllpassL, modAllpassR);
+    forms::flushDenormals (
+        peakEnv, fadeState, amStateL, amStateR, modDelayStateL, modDelayStateR, modAllpassL, modAllpassR);
     forms::lfoAdvance (amPhaseL, numSamples, amStep);
     forms::lfoAdvance (amPhaseR, numSamples, amStep);
     forms::lfoAdvance (modPhaseL, numSamples, modStep);

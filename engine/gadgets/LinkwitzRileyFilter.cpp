@@ -17,10 +17,7 @@ void LinkwitzRileyFilter::setCutoff (double newSampleRate, float cutoffHz) noexc
     needsUpdate = true;
 }
 
-void LinkwitzRileyFilter::reset() noexcept
-{
-    s1 = s2 = s3 = s4 = 0.0f;
-}
+void LinkwitzRileyFilter::reset() noexcept { s1 = s2 = s3 = s4 = 0.0f; }
 
 void LinkwitzRileyFilter::updateCoefficients() noexcept
 {

@@ -14,7 +14,10 @@ public:
         highPass = 1
     };
 
-    explicit LinkwitzRileyFilter (int filterType) noexcept : type (filterType) {}
+    explicit LinkwitzRileyFilter (int filterType) noexcept
+        : type (filterType)
+    {
+    }
 
     /** The new corner is derived before the next sample; the states are kept. */
     void setCutoff (double newSampleRate, float cutoffHz) noexcept;

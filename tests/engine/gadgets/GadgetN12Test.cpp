@@ -31,13 +31,34 @@ std::complex<double> analogResponse (Knobs knobs, double omega)
     const double R5 = 47e3, R6 = 500e3, R7 = 615, C = 20e-9, Ct = 470e-12;
 
     const double A0 = R1 + R2 + R3 + R6;
-    const double A1 = C * (R1 * R2 + R1 * R3 + R1 * R6 + 2 * R1 * R7 + 2 * R1 * R5 + 2 * R2 * R3 + 2 * R2 * R6 + 2 * R2 * R7 + 2 * R2 * R5 + 2 * R3 * R7 + 2 * R3 * R5 + 2 * R6 * R7 + 2 * R6 * R5)
-                      + Ct * (R1 * R4 + R1 * R6 + R1 * R7 + R2 * R4 + R2 * R6 + R2 * R7 + R3 * R4 + R3 * R6 + R3 * R7 + R4 * R6 + R6 * R7);
-    const double A2 = C * C * (R1 * R2 * R3 + R1 * R2 * R6 + R1 * R2 * R7 + R1 * R2 * R5 + R1 * R3 * R7 + R1 * R3 * R5 + R1 * R6 * R7 + R1 * R6 * R5)
-                      + C * Ct * (R1 * R2 * R4 + R1 * R2 * R6 + R1 * R2 * R7 + R1 * R3 * R4 + R1 * R3 * R6 + R1 * R3 * R7 + R1 * R4 * R6 + 2 * R1 * R4 * R7 + 2 * R1 * R4 * R5 + R1 * R6 * R7 + 2 * R1 * R6 * R5 + 2 * R1 * R7 * R5 + 2 * R2 * R3 * R4 + 2 * R2 * R3 * R6 + 2 * R2 * R3 * R7 + 2 * R2 * R4 * R6 + 2 * R2 * R4 * R7 + 2 * R2 * R4 * R5 + 2 * R2 * R6 * R5 + 2 * R2 * R7 * R5 + 2 * R3 * R4 * R7 + 2 * R3 * R4 * R5 + 2 * R3 * R6 * R7 + 2 * R3 * R6 * R5 + 2 * R3 * R7 * R5 + 2 * R4 * R6 * R7 + 2 * R4 * R6 * R5 + 2 * R6 * R7 * R5);
-    const double A3 = C * C * Ct * (R1 * R2 * R3 * R4 + R1 * R2 * R3 * R6 + R1 * R2 * R3 * R7 + R1 * R2 * R4 * R6 + R1 * R2 * R4 * R7 + R1 * R2 * R4 * R5 + R1 * R2 * R6 * R5 + R1 * R2 * R7 * R5 + R1 * R3 * R4 * R7 + R1 * R3 * R4 * R5 + R1 * R3 * R6 * R7 + R1 * R3 * R6 * R5 + R1 * R3 * R7 * R5 + R1 * R4 * R6 * R7 + R1 * R4 * R6 * R5 + R1 * R6 * R7 * R5);
+    const double A1 = C
+                          * (R1 * R2 + R1 * R3 + R1 * R6 + 2 * R1 * R7 + 2 * R1 * R5 + 2 * R2 * R3 + 2 * R2 * R6
+                             + 2 * R2 * R7 + 2 * R2 * R5 + 2 * R3 * R7 + 2 * R3 * R5 + 2 * R6 * R7 + 2 * R6 * R5)
+                      + Ct
+                            * (R1 * R4 + R1 * R6 + R1 * R7 + R2 * R4 + R2 * R6 + R2 * R7 + R3 * R4 + R3 * R6 + R3 * R7
+                               + R4 * R6 + R6 * R7);
+    const double A2 =
+        C * C
+            * (R1 * R2 * R3 + R1 * R2 * R6 + R1 * R2 * R7 + R1 * R2 * R5 + R1 * R3 * R7 + R1 * R3 * R5 + R1 * R6 * R7
+               + R1 * R6 * R5)
+        + C * Ct
+              * (R1 * R2 * R4 + R1 * R2 * R6 + R1 * R2 * R7 + R1 * R3 * R4 + R1 * R3 * R6 + R1 * R3 * R7 + R1 * R4 * R6
+                 + 2 * R1 * R4 * R7 + 2 * R1 * R4 * R5 + R1 * R6 * R7 + 2 * R1 * R6 * R5 + 2 * R1 * R7 * R5
+                 + 2 * R2 * R3 * R4 + 2 * R2 * R3 * R6 + 2 * R2 * R3 * R7 + 2 * R2 * R4 * R6 + 2 * R2 * R4 * R7
+                 + 2 * R2 * R4 * R5 + 2 * R2 * R6 * R5 + 2 * R2 * R7 * R5 + 2 * R3 * R4 * R7 + 2 * R3 * R4 * R5
+                 + 2 * R3 * R6 * R7 + 2 * R3 * R6 * R5 + 2 * R3 * R7 * R5 + 2 * R4 * R6 * R7 + 2 * R4 * R6 * R5
+                 + 2 * R6 * R7 * R5);
+    const double A3 = C * C * Ct
+                      * (R1 * R2 * R3 * R4 + R1 * R2 * R3 * R6 + R1 * R2 * R3 * R7 + R1 * R2 * R4 * R6
+                         + R1 * R2 * R4 * R7 + R1 * R2 * R4 * R5 + R1 * R2 * R6 * R5 + R1 * R2 * R7 * R5
+                         + R1 * R3 * R4 * R7 + R1 * R3 * R4 * R5 + R1 * R3 * R6 * R7 + R1 * R3 * R6 * R5
+                         + R1 * R3 * R7 * R5 + R1 * R4 * R6 * R7 + R1 * R4 * R6 * R5 + R1 * R6 * R7 * R5);
     const double B1 = R6 * (C * (R1 + 2 * R2) + Ct * (R1 + R2 + R3));
-    const double B2 = R6 * (C * C * R1 * R2 + C * Ct * (R1 * R2 + R1 * R3 + R1 * R4 + 2 * R1 * R5 + 2 * R2 * R3 + 2 * R2 * R4 + 2 * R2 * R5 + 2 * R3 * R5));
+    const double B2 =
+        R6
+        * (C * C * R1 * R2
+           + C * Ct
+                 * (R1 * R2 + R1 * R3 + R1 * R4 + 2 * R1 * R5 + 2 * R2 * R3 + 2 * R2 * R4 + 2 * R2 * R5 + 2 * R3 * R5));
     const double B3 = R6 * C * C * Ct * (R1 * R2 * R3 + R1 * R2 * R4 + R1 * R2 * R5 + R1 * R3 * R5);
 
     const std::complex<double> s (0.0, omega);
@@ -88,7 +109,9 @@ TEST (DivuruzidodiEq, MatchesTheNetworksPublishedMagnitudes)
     for (const auto& row : rows)
     {
         const auto response = impulseResponse (row.knobs, sampleRate);
-        const std::pair<double, double> points[] = { { 100.0, row.db100Hz }, { 1000.0, row.db1kHz }, { 5000.0, row.db5kHz } };
+        const std::pair<double, double> points[] = { { 100.0, row.db100Hz },
+                                                     { 1000.0, row.db1kHz },
+                                                     { 5000.0, row.db5kHz } };
 
         for (auto [analogHz, expectedDb] : points)
         {
@@ -97,7 +120,8 @@ TEST (DivuruzidodiEq, MatchesTheNetworksPublishedMagnitudes)
             const auto digitalHz = bilinearImageHz (analogHz, sampleRate);
             EXPECT_NEAR (naivedft::magnitudeDbAt (response, digitalHz, sampleRate), expectedDb, roundingDb);
             EXPECT_NEAR (20.0 * std::log10 (std::abs (analogResponse (row.knobs, 2.0 * M_PI * analogHz)) * makeUpGain),
-                         expectedDb, roundingDb);
+                         expectedDb,
+                         roundingDb);
         }
     }
 }
@@ -120,8 +144,9 @@ TEST (DivuruzidodiEq, FollowsTheAnalogTransferFunctionOnTheBilinearFrequencyAxis
             {
                 const auto omega = 2.0 * sampleRate * std::tan (M_PI * digitalHz / sampleRate);
                 const auto analogDb = 20.0 * std::log10 (std::abs (analogResponse (knobs, omega)) * makeUpGain);
-                SCOPED_TRACE (testing::Message() << "fs " << sampleRate << " knobs " << knobs.bass << " "
-                                                 << knobs.middle << " " << knobs.treble << " at " << digitalHz << " Hz");
+                SCOPED_TRACE (testing::Message()
+                              << "fs " << sampleRate << " knobs " << knobs.bass << " " << knobs.middle << " "
+                              << knobs.treble << " at " << digitalHz << " Hz");
                 EXPECT_NEAR (naivedft::magnitudeDbAt (response, digitalHz, sampleRate), analogDb, toleranceDb);
             }
         }

@@ -20,7 +20,8 @@ struct Stereo
 };
 
 /** A gadget prepared at 48 kHz with repeatable rotor start phases. */
-std::unique_ptr<GadgetN13> makeRotor (double slowKnob, double fastKnob, double mix, double fastSwitch, double rate = sampleRate)
+std::unique_ptr<GadgetN13>
+    makeRotor (double slowKnob, double fastKnob, double mix, double fastSwitch, double rate = sampleRate)
 {
     auto gadget = std::make_unique<GadgetN13>();
     gadget->initProcessing (rate, maxBlock);
@@ -34,7 +35,8 @@ Stereo run (GadgetN13& gadget, Stereo signal, int blockSize = maxBlock)
 {
     const auto total = (int) signal.left.size();
     for (int start = 0; start < total; start += blockSize)
-        gadget.processSamples (signal.left.data() + start, signal.right.data() + start, std::min (blockSize, total - start), 0.0f);
+        gadget.processSamples (
+            signal.left.data() + start, signal.right.data() + start, std::min (blockSize, total - start), 0.0f);
     return signal;
 }
 
@@ -76,7 +78,9 @@ TEST (DazoviRuvora, DryWetKnobCrossfadesAsSpecified)
         float dry, wet;
     };
     // Wet comes in over the first half, dry goes out over the second.
-    const Row rows[] = { { 0.0, 1.0f, 0.0f }, { 0.25, 1.0f, 0.5f }, { 0.5, 1.0f, 1.0f }, { 0.75, 0.5f, 1.0f }, { 1.0, 0.0f, 1.0f } };
+    const Row rows[] = {
+        { 0.0, 1.0f, 0.0f }, { 0.25, 1.0f, 0.5f }, { 0.5, 1.0f, 1.0f }, { 0.75, 0.5f, 1.0f }, { 1.0, 0.0f, 1.0f }
+    };
     const auto input = noise (4000);
     const auto wetOnly = run (*makeRotor (0.5, 0.5, 1.0, 0.0), input);
 
@@ -116,7 +120,8 @@ TEST (DazoviRuvora, RotorsSettleAtTheSelectedSpeeds)
 
     for (const auto& row : rows)
     {
-        SCOPED_TRACE (testing::Message() << "knobs " << row.slowKnob << " " << row.fastKnob << " switch " << row.fastSwitch);
+        SCOPED_TRACE (testing::Message() << "knobs " << row.slowKnob << " " << row.fastKnob << " switch "
+                                         << row.fastSwitch);
         auto gadget = makeRotor (row.slowKnob, row.fastKnob, 1.0, row.fastSwitch);
 
         // Two seconds for the slower, 2 Hz glide to settle.

@@ -31,7 +31,8 @@ Stereo run (GadgetN14& gadget, Stereo signal)
 {
     const auto total = (int) signal.left.size();
     for (int start = 0; start < total; start += maxBlock)
-        gadget.processSamples (signal.left.data() + start, signal.right.data() + start, std::min (maxBlock, total - start), 0.0f);
+        gadget.processSamples (
+            signal.left.data() + start, signal.right.data() + start, std::min (maxBlock, total - start), 0.0f);
     return signal;
 }
 
@@ -44,10 +45,7 @@ Stereo stepAt (int onset, int numSamples, float level)
     return { x, x };
 }
 
-double gainDb (float output, float input)
-{
-    return 20.0 * std::log10 ((double) output / (double) input);
-}
+double gainDb (float output, float input) { return 20.0 * std::log10 ((double) output / (double) input); }
 } // namespace
 
 TEST (Rovazavu, SensitivitySetsTheLevelThatStartsASwell)
@@ -59,7 +57,7 @@ TEST (Rovazavu, SensitivitySetsTheLevelThatStartsASwell)
         bool swells;
     };
     // The peak must pass -60 x Sens. dB: 0 dB (full scale) at 0, -60 dB at 1.
-    const Row rows[] = { { 0.0, -0.1, false }, { 0.0, 0.1, true },  { 0.5, -31.0, false },
+    const Row rows[] = { { 0.0, -0.1, false }, { 0.0, 0.1, true },    { 0.5, -31.0, false },
                          { 0.5, -29.0, true }, { 1.0, -61.0, false }, { 1.0, -59.0, true } };
     constexpr int onset = 3000;
     constexpr int lookAhead = 1323;
@@ -87,7 +85,9 @@ TEST (Rovazavu, GainRisesFromMinus60To0DecibelsStraightOverTheAttackTime)
         double sampleRate, attack;
         int fadeSamples; // 50 ms + 2950 ms x Attack^2, rounded half to even
     };
-    const Row rows[] = { { 44100.0, 0.0, 2205 }, { 48000.0, 0.0, 2400 }, { 44100.0, 0.5, 34729 }, { 48000.0, 1.0, 144000 } };
+    const Row rows[] = {
+        { 44100.0, 0.0, 2205 }, { 48000.0, 0.0, 2400 }, { 44100.0, 0.5, 34729 }, { 48000.0, 1.0, 144000 }
+    };
     constexpr float level = 0.5f;
     constexpr int onset = 1000;
 
@@ -150,7 +150,9 @@ TEST (Rovazavu, LookAheadIsThirtyMillisecondsUpTo2047Samples)
         double sampleRate;
         int lookAhead;
     };
-    const Row rows[] = { { 22050.0, 661 }, { 44100.0, 1323 }, { 48000.0, 1440 }, { 96000.0, 2047 }, { 192000.0, 2047 } };
+    const Row rows[] = {
+        { 22050.0, 661 }, { 44100.0, 1323 }, { 48000.0, 1440 }, { 96000.0, 2047 }, { 192000.0, 2047 }
+    };
 
     for (const auto& row : rows)
     {
@@ -211,8 +213,9 @@ TEST (Rovazavu, NonFiniteInputDoesNotSilenceLaterBlocks)
 
         // The bad block comes out of the look-ahead 1323 samples later; after
         // that nothing of it may linger, not even in the echo loop.
-        const auto output = run (*gadget, { testsignals::noiseWithImpulses (maxBlock * 8, 4),
-                                            testsignals::noiseWithImpulses (maxBlock * 8, 5) });
+        const auto output = run (
+            *gadget,
+            { testsignals::noiseWithImpulses (maxBlock * 8, 4), testsignals::noiseWithImpulses (maxBlock * 8, 5) });
         const auto clean = (size_t) (1323 + maxBlock);
         EXPECT_TRUE (testsignals::allFinite ({ output.left.begin() + clean, output.left.end() })) << depth;
         EXPECT_TRUE (testsignals::allFinite ({ output.right.begin() + clean, output.right.end() })) << depth;
@@ -235,8 +238,9 @@ TEST (Rovazavu, MatchesGoldenSnapshots)
     for (const auto& setting : settings)
     {
         auto gadget = makeSwell (setting.p1, setting.p2, setting.p3);
-        const auto output = run (*gadget, { testsignals::sine (2048, 440.0, 44100.0, setting.amplitude),
-                                            testsignals::sine (2048, 660.0, 44100.0, setting.amplitude) });
+        const auto output = run (*gadget,
+                                 { testsignals::sine (2048, 440.0, 44100.0, setting.amplitude),
+                                   testsignals::sine (2048, 660.0, 44100.0, setting.amplitude) });
         // Past the 1323-sample look-ahead, so the swell is in the snapshot.
         std::vector<float> snapshot (output.left.begin() + 1448, output.left.end());
         snapshot.insert (snapshot.end(), output.right.begin() + 1448, output.right.end());

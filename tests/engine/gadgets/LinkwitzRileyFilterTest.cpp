@@ -53,8 +53,10 @@ TEST (LinkwitzRileyFilter, BandsFollowTheSquaredButterworthLawAndSumToAnAllPass)
             // 1 / (1 + r^4) and r^4 / (1 + r^4), r the ratio of frequency to
             // cutoff on the prewarped (tan) axis of the bilinear transform.
             const auto r4 = std::pow (std::tan (M_PI * hz / sampleRate) / std::tan (M_PI * cutoffHz / sampleRate), 4.0);
-            EXPECT_NEAR (std::abs (naivedft::responseAt (bands.low, hz, sampleRate)), 1.0 / (1.0 + r4), toleranceLinear);
-            EXPECT_NEAR (std::abs (naivedft::responseAt (bands.high, hz, sampleRate)), r4 / (1.0 + r4), toleranceLinear);
+            EXPECT_NEAR (
+                std::abs (naivedft::responseAt (bands.low, hz, sampleRate)), 1.0 / (1.0 + r4), toleranceLinear);
+            EXPECT_NEAR (
+                std::abs (naivedft::responseAt (bands.high, hz, sampleRate)), r4 / (1.0 + r4), toleranceLinear);
             // In phase at every frequency, so the sum is flat.
             EXPECT_NEAR (naivedft::magnitudeDbAt (sum, hz, sampleRate), 0.0, toleranceDb);
         }
