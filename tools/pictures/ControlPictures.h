@@ -7,10 +7,10 @@
 // and the level-meter frames.
 namespace controls
 {
-    void knob (juce::Graphics& g);
-    void switchOff (juce::Graphics& g);
-    void switchOn (juce::Graphics& g);
-    void comboBox (juce::Graphics& g, int width);
-    void slotButtons (juce::Graphics& g);
-    void meterFrame (juce::Graphics& g, int litSegments);
-}
+void knob (juce::Graphics& g);
+void switchOff (juce::Graphics& g);
+void switchOn (juce::Graphics& g);
+void comboBox (juce::Graphics& g, int width);
+void slotButtons (juce::Graphics& g);
+void meterFrame (juce::Graphics& g, int litSegments);
+} // namespace controls

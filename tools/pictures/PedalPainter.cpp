@@ -8,10 +8,10 @@
 
 namespace
 {
-    // The hot finish: near-black paint keeping a trace of the pedal's own hue.
-    const juce::Colour hotBlack (0xff0e0d10);
-    constexpr float hotPaintTint = 0.11f;
-}
+// The hot finish: near-black paint keeping a trace of the pedal's own hue.
+const juce::Colour hotBlack (0xff0e0d10);
+constexpr float hotPaintTint = 0.11f;
+} // namespace
 
 PedalPainter::PedalPainter (const PedalStyle& styleToUse, bool hotFinish)
     : style (styleToUse)
@@ -47,13 +47,13 @@ void PedalPainter::paint (juce::Graphics& g) const
 
 void PedalPainter::paintHalo (juce::Graphics& g) const
 {
-    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, style.glow.withAlpha (0.55f), 11.0f, { 0.0f, 2.0f });
+    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, style.glow.withAlpha (0.55f), 11.0f, {0.0f, 2.0f});
 }
 
 void PedalPainter::paintShadow (juce::Graphics& g) const
 {
-    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, juce::Colours::black.withAlpha (0.45f), 6.0f, { 0.0f, 7.0f });
-    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, juce::Colours::black.withAlpha (0.5f), 1.6f, { 0.0f, 2.0f });
+    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, juce::Colours::black.withAlpha (0.45f), 6.0f, {0.0f, 7.0f});
+    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, juce::Colours::black.withAlpha (0.5f), 1.6f, {0.0f, 2.0f});
 }
 
 void PedalPainter::paintJacks (juce::Graphics& g) const
@@ -63,11 +63,11 @@ void PedalPainter::paintJacks (juce::Graphics& g) const
     constexpr float depth = 9.0f;
     constexpr float height = 22.0f;
 
-    hardware::jack (g, { body.getX() - depth, y, depth + 3.0f, height }, hot);
-    hardware::jack (g, { body.getRight() - 3.0f, y, depth + 3.0f, height }, hot);
+    hardware::jack (g, {body.getX() - depth, y, depth + 3.0f, height}, hot);
+    hardware::jack (g, {body.getRight() - 3.0f, y, depth + 3.0f, height}, hot);
 
     if (style.outline != PedalStyle::Outline::ears)
-        hardware::jack (g, { body.getCentreX() - 9.0f, body.getY() - 6.0f, 18.0f, 9.0f }, hot);
+        hardware::jack (g, {body.getCentreX() - 9.0f, body.getY() - 6.0f, 18.0f, 9.0f}, hot);
 }
 
 void PedalPainter::paintBody (juce::Graphics& g) const
@@ -102,12 +102,23 @@ void PedalPainter::paintFinish (juce::Graphics& g) const
 
     switch (style.finish)
     {
-        case Finish::matte: effects::fillGrain (g, geometry.picture, face, effects::Grain::fine, 0.05f, seed); break;
-        case Finish::flakes: effects::fillGrain (g, geometry.picture, face, effects::Grain::flakes, 0.08f, seed); break;
-        case Finish::hammered: effects::fillGrain (g, geometry.picture, face, effects::Grain::hammered, 0.10f, seed); break;
-        case Finish::brushed: effects::fillGrain (g, geometry.picture, face, effects::Grain::brushed, 0.10f, seed); break;
-        case Finish::wood: paintWoodGrain (g); break;
-        case Finish::gloss: break;
+        case Finish::matte:
+            effects::fillGrain (g, geometry.picture, face, effects::Grain::fine, 0.05f, seed);
+            break;
+        case Finish::flakes:
+            effects::fillGrain (g, geometry.picture, face, effects::Grain::flakes, 0.08f, seed);
+            break;
+        case Finish::hammered:
+            effects::fillGrain (g, geometry.picture, face, effects::Grain::hammered, 0.10f, seed);
+            break;
+        case Finish::brushed:
+            effects::fillGrain (g, geometry.picture, face, effects::Grain::brushed, 0.10f, seed);
+            break;
+        case Finish::wood:
+            paintWoodGrain (g);
+            break;
+        case Finish::gloss:
+            break;
     }
 
     // Clear coat: a soft reflection across the upper left of every face.
@@ -153,11 +164,11 @@ void PedalPainter::paintPrint (juce::Graphics& g) const
         juce::Graphics lg (layer);
         lg.reduceClipRegion (geometry.faceOutline);
         const auto brightGlow = style.glow.interpolatedWith (juce::Colours::white, 0.35f);
-        const MotifColours colours { hot ? style.glow : style.ink,
-                                     hot ? brightGlow : style.accent,
-                                     hot ? style.glow : style.panel,
-                                     facePaint(),
-                                     hot };
+        const MotifColours colours{hot ? style.glow : style.ink,
+                                   hot ? brightGlow : style.accent,
+                                   hot ? style.glow : style.panel,
+                                   facePaint(),
+                                   hot};
         drawMotif (lg, style, geometry, colours);
         paintScales (lg, colours.ink);
     }
@@ -178,7 +189,7 @@ void PedalPainter::paintScales (juce::Graphics& g, juce::Colour colour) const
     {
         if (control.isSwitch)
         {
-            for (auto side : { -1.0f, 1.0f })
+            for (auto side : {-1.0f, 1.0f})
                 g.fillEllipse (juce::Rectangle<float> (3.4f, 3.4f).withCentre (control.centre.translated (0.0f, side * 19.0f)));
 
             continue;
@@ -186,11 +197,11 @@ void PedalPainter::paintScales (juce::Graphics& g, juce::Colour colour) const
 
         for (int i = 0; i < ticks; ++i)
         {
-            const auto dir = hardware::pointerDirection ((float) i / (float) (ticks - 1));
+            const auto dir = hardware::pointerDirection ((float)i / (float)(ticks - 1));
             const auto major = i == 0 || i == ticks / 2 || i == ticks - 1;
             const auto inner = control.radius + 2.5f;
             const auto outer = control.radius + (major ? 7.0f : 5.0f);
-            g.drawLine ({ control.centre + dir * inner, control.centre + dir * outer }, major ? 1.5f : 1.0f);
+            g.drawLine ({control.centre + dir * inner, control.centre + dir * outer}, major ? 1.5f : 1.0f);
         }
     }
 }
@@ -211,9 +222,9 @@ void PedalPainter::paintScrews (juce::Graphics& g) const
     const auto face = geometry.faceOutline.getBounds();
     const auto inset = juce::jmax (9.5f, style.cornerRadius * 0.45f + 5.0f);
     const auto area = face.reduced (inset);
-    const std::array<juce::Point<float>, 4> corners { area.getTopLeft(), area.getTopRight(), area.getBottomLeft(), area.getBottomRight() };
+    const std::array<juce::Point<float>, 4> corners{area.getTopLeft(), area.getTopRight(), area.getBottomLeft(), area.getBottomRight()};
     // Screws end up at random angles, as they do on a real box.
-    const std::array<float, 4> angles { 0.3f, 1.1f, 0.75f, 0.1f };
+    const std::array<float, 4> angles{0.3f, 1.1f, 0.75f, 0.1f};
 
     for (size_t i = 0; i < corners.size(); ++i)
         hardware::screw (g, corners[i], angles[i], hot);

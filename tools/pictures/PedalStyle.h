@@ -3,6 +3,7 @@
 #include <juce_graphics/juce_graphics.h>
 
 #include <array>
+#include <vector>
 
 // Everything that makes one stompbox look like itself: paint, print, knobs,
 // layout and outline. The fourteen styles are listed in PedalStyles.cpp.
@@ -66,19 +67,19 @@ struct PedalStyle
     juce::Colour glow;   // light of the hot finish
     juce::Colour led;
     juce::Colour knobCap; // for KnobStyle::cap
-    Finish finish;
-    KnobStyle knobStyle;
-    Layout layout;
-    Outline outline;
-    Motif motif;
-    float width;
-    float height;
-    float cornerRadius;
-    int numControls;
-    int switchIndex; // -1 when every control is a knob
-    std::array<float, 4> pointerValues; // where the painted pointers stand
-    bool screws;
+    Finish finish = Finish::matte;
+    KnobStyle knobStyle = KnobStyle::skirted;
+    Layout layout = Layout::row;
+    Outline outline = Outline::rounded;
+    Motif motif = Motif::echoDots;
+    float width = 200.0f;
+    float height = 220.0f;
+    float cornerRadius = 10.0f;
+    int numControls = 3;
+    int switchIndex = -1;                 // -1 when every control is a knob
+    std::array<float, 4> pointerValues{}; // where the painted pointers stand
+    bool screws = false;
 };
 
 // The fourteen pedals in picture order (entry i is drawn as pedal i + 1).
-const std::array<PedalStyle, 14>& pedalStyles();
+const std::vector<PedalStyle>& pedalStyles();

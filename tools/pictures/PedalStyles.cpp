@@ -1,72 +1,372 @@
 #include "PedalStyle.h"
 
+#include <vector>
+
 namespace
 {
-    using S = PedalStyle;
-    using juce::Colour;
+using juce::Colour;
 
-    // Pointers stand where each effect starts out, so a fresh pedal looks set up.
-    const std::array<PedalStyle, 14> styles { {
-        // 1: gated ping-pong delay
-        { Colour (0xff1d4f91), Colour (0xffeaf3ff), Colour (0xff7fd6ff), Colour (0xffdfe9f5), Colour (0xff3cc2ff),
-          Colour (0xff43b4ff), Colour (0xff202020), S::Finish::flakes, S::KnobStyle::skirted, S::Layout::row,
-          S::Outline::rounded, S::Motif::echoDots, 238.0f, 220.0f, 12.0f, 4, 3, { 0.5f, 0.2f, 0.3f, 0.0f }, true },
-        // 2: phaser
-        { Colour (0xff5e2a86), Colour (0xffffd44f), Colour (0xffff86d6), Colour (0xfff3e6ff), Colour (0xffc86bff),
-          Colour (0xffff3b30), Colour (0xff202020), S::Finish::flakes, S::KnobStyle::chrome, S::Layout::triangle,
-          S::Outline::rounded, S::Motif::swirl, 204.0f, 220.0f, 24.0f, 3, -1, { 0.5f, 0.5f, 0.5f, 0.5f }, false },
-        // 3: plate reverb
-        { Colour (0xffb8bec7), Colour (0xff1b2b3d), Colour (0xff2f80d4), Colour (0xffe9edf2), Colour (0xff8fe3ff),
-          Colour (0xff43b4ff), Colour (0xff202020), S::Finish::brushed, S::KnobStyle::fluted, S::Layout::row,
-          S::Outline::rounded, S::Motif::reflections, 240.0f, 220.0f, 7.0f, 4, -1, { 0.2f, 0.5f, 0.2f, 1.0f }, true },
-        // 4: bit crusher
-        { Colour (0xfff0c419), Colour (0xff151515), Colour (0xff2a2a2a), Colour (0xff171717), Colour (0xffffd21f),
-          Colour (0xffff3b30), Colour (0xff1a1a1a), S::Finish::matte, S::KnobStyle::cap, S::Layout::row,
-          S::Outline::chamfered, S::Motif::hazard, 200.0f, 220.0f, 18.0f, 3, -1, { 0.0f, 0.0f, 1.0f, 0.5f }, true },
-        // 5: cassette lo-fi
-        { Colour (0xffeee3c8), Colour (0xff4a2c1a), Colour (0xffd9772b), Colour (0xffc9a227), Colour (0xffff9d2e),
-          Colour (0xffff3b30), Colour (0xff202020), S::Finish::matte, S::KnobStyle::cream, S::Layout::row,
-          S::Outline::rounded, S::Motif::cassette, 200.0f, 220.0f, 14.0f, 3, -1, { 0.5f, 0.0f, 0.0f, 0.5f }, false },
-        // 6: comb filter
-        { Colour (0xffb3161f), Colour (0xfffff1e0), Colour (0xffffb04a), Colour (0xfffff1e0), Colour (0xffff3b3b),
-          Colour (0xff7dff5a), Colour (0xff202020), S::Finish::flakes, S::KnobStyle::chrome, S::Layout::row,
-          S::Outline::rounded, S::Motif::combTeeth, 240.0f, 220.0f, 10.0f, 4, -1, { 0.5f, 0.5f, 0.0f, 0.5f }, true },
-        // 7: amplifier tone stack
-        { Colour (0xff1e1c1b), Colour (0xffe3c27a), Colour (0xfff4e2b0), Colour (0xffcfae62), Colour (0xffffc45a),
-          Colour (0xffff3b30), Colour (0xff202020), S::Finish::hammered, S::KnobStyle::cream, S::Layout::row,
-          S::Outline::rounded, S::Motif::ampPanel, 200.0f, 220.0f, 8.0f, 3, -1, { 0.5f, 0.5f, 0.5f, 0.5f }, true },
-        // 8: convolution
-        { Colour (0xff4a4e53), Colour (0xffd7874f), Colour (0xfff0b48a), Colour (0xff2b2d30), Colour (0xffff8a3c),
-          Colour (0xffffa53a), Colour (0xff202020), S::Finish::hammered, S::KnobStyle::skirted, S::Layout::row,
-          S::Outline::rounded, S::Motif::grille, 200.0f, 220.0f, 16.0f, 3, -1, { 0.5f, 0.0f, 1.0f, 0.5f }, false },
-        // 9: diode ladder filter
-        { Colour (0xffe8671c), Colour (0xff161616), Colour (0xfffff3dc), Colour (0xfffff3dc), Colour (0xffff7a1a),
-          Colour (0xff7dff5a), Colour (0xff151515), S::Finish::gloss, S::KnobStyle::cap, S::Layout::grid,
-          S::Outline::rounded, S::Motif::ladder, 214.0f, 220.0f, 12.0f, 4, -1, { 1.0f, 0.5f, 0.0f, 0.5f }, true },
-        // 10: feedback howl
-        { Colour (0xffc8145f), Colour (0xffffe3ef), Colour (0xffffb3d3), Colour (0xffffe3ef), Colour (0xffff3fa4),
-          Colour (0xffffd21f), Colour (0xff202020), S::Finish::flakes, S::KnobStyle::chrome, S::Layout::triangle,
-          S::Outline::rounded, S::Motif::howl, 204.0f, 220.0f, 20.0f, 3, -1, { 0.0f, 0.5f, 0.5f, 0.5f }, false },
-        // 11: chopping gate
-        { Colour (0xffeeede8), Colour (0xff141414), Colour (0xffd23a2a), Colour (0xff141414), Colour (0xffd9d2ff),
-          Colour (0xffff3b30), Colour (0xff202020), S::Finish::gloss, S::KnobStyle::fluted, S::Layout::row,
-          S::Outline::rounded, S::Motif::chopper, 200.0f, 220.0f, 6.0f, 3, -1, { 0.5f, 0.5f, 0.7f, 0.5f }, true },
-        // 12: vowel filter
-        { Colour (0xfff2a9c4), Colour (0xff4b1d3f), Colour (0xff8e3a78), Colour (0xfffbe2ec), Colour (0xffff8fd0),
-          Colour (0xff7dff5a), Colour (0xff4b1d3f), S::Finish::gloss, S::KnobStyle::cap, S::Layout::row,
-          S::Outline::ears, S::Motif::formants, 240.0f, 204.0f, 16.0f, 4, -1, { 0.0f, 0.5f, 0.0f, 0.5f }, false },
-        // 13: rotating speaker
-        { Colour (0xff6b3a1f), Colour (0xff2a160b), Colour (0xffe9d9b4), Colour (0xffe9d9b4), Colour (0xffffb15c),
-          Colour (0xffff3b30), Colour (0xff202020), S::Finish::wood, S::KnobStyle::cream, S::Layout::row,
-          S::Outline::rounded, S::Motif::louvres, 238.0f, 220.0f, 10.0f, 4, 3, { 0.5f, 0.5f, 1.0f, 0.0f }, true },
-        // 14: auto swell
-        { Colour (0xff12887c), Colour (0xfff6ecd2), Colour (0xff0b4a43), Colour (0xfff6ecd2), Colour (0xff2ff5d9),
-          Colour (0xffffd21f), Colour (0xff202020), S::Finish::gloss, S::KnobStyle::skirted, S::Layout::row,
-          S::Outline::rounded, S::Motif::fHoles, 200.0f, 220.0f, 18.0f, 3, -1, { 0.5f, 0.5f, 0.0f, 0.5f }, false },
-    } };
-}
-
-const std::array<PedalStyle, 14>& pedalStyles()
+// Pointers stand where each effect starts out, so a fresh pedal looks set up.
+std::vector<PedalStyle> makeStyles()
 {
+    std::vector<PedalStyle> list;
+
+    // 1: gated ping-pong delay
+    {
+        PedalStyle s;
+        s.body = Colour (0xff1d4f91);
+        s.ink = Colour (0xffeaf3ff);
+        s.accent = Colour (0xff7fd6ff);
+        s.panel = Colour (0xffdfe9f5);
+        s.glow = Colour (0xff3cc2ff);
+        s.led = Colour (0xff43b4ff);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::flakes;
+        s.knobStyle = PedalStyle::KnobStyle::skirted;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::echoDots;
+        s.width = 238.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 12.0f;
+        s.numControls = 4;
+        s.switchIndex = 3;
+        s.pointerValues = {0.5f, 0.2f, 0.3f, 0.0f};
+        s.screws = true;
+        list.push_back (s);
+    }
+
+    // 2: phaser
+    {
+        PedalStyle s;
+        s.body = Colour (0xff5e2a86);
+        s.ink = Colour (0xffffd44f);
+        s.accent = Colour (0xffff86d6);
+        s.panel = Colour (0xfff3e6ff);
+        s.glow = Colour (0xffc86bff);
+        s.led = Colour (0xffff3b30);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::flakes;
+        s.knobStyle = PedalStyle::KnobStyle::chrome;
+        s.layout = PedalStyle::Layout::triangle;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::swirl;
+        s.width = 204.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 24.0f;
+        s.numControls = 3;
+        s.switchIndex = -1;
+        s.pointerValues = {0.5f, 0.5f, 0.5f, 0.5f};
+        s.screws = false;
+        list.push_back (s);
+    }
+
+    // 3: plate reverb
+    {
+        PedalStyle s;
+        s.body = Colour (0xffb8bec7);
+        s.ink = Colour (0xff1b2b3d);
+        s.accent = Colour (0xff2f80d4);
+        s.panel = Colour (0xffe9edf2);
+        s.glow = Colour (0xff8fe3ff);
+        s.led = Colour (0xff43b4ff);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::brushed;
+        s.knobStyle = PedalStyle::KnobStyle::fluted;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::reflections;
+        s.width = 240.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 7.0f;
+        s.numControls = 4;
+        s.switchIndex = -1;
+        s.pointerValues = {0.2f, 0.5f, 0.2f, 1.0f};
+        s.screws = true;
+        list.push_back (s);
+    }
+
+    // 4: bit crusher
+    {
+        PedalStyle s;
+        s.body = Colour (0xfff0c419);
+        s.ink = Colour (0xff151515);
+        s.accent = Colour (0xff2a2a2a);
+        s.panel = Colour (0xff171717);
+        s.glow = Colour (0xffffd21f);
+        s.led = Colour (0xffff3b30);
+        s.knobCap = Colour (0xff1a1a1a);
+        s.finish = PedalStyle::Finish::matte;
+        s.knobStyle = PedalStyle::KnobStyle::cap;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::chamfered;
+        s.motif = PedalStyle::Motif::hazard;
+        s.width = 200.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 18.0f;
+        s.numControls = 3;
+        s.switchIndex = -1;
+        s.pointerValues = {0.0f, 0.0f, 1.0f, 0.5f};
+        s.screws = true;
+        list.push_back (s);
+    }
+
+    // 5: cassette lo-fi
+    {
+        PedalStyle s;
+        s.body = Colour (0xffeee3c8);
+        s.ink = Colour (0xff4a2c1a);
+        s.accent = Colour (0xffd9772b);
+        s.panel = Colour (0xffc9a227);
+        s.glow = Colour (0xffff9d2e);
+        s.led = Colour (0xffff3b30);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::matte;
+        s.knobStyle = PedalStyle::KnobStyle::cream;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::cassette;
+        s.width = 200.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 14.0f;
+        s.numControls = 3;
+        s.switchIndex = -1;
+        s.pointerValues = {0.5f, 0.0f, 0.0f, 0.5f};
+        s.screws = false;
+        list.push_back (s);
+    }
+
+    // 6: comb filter
+    {
+        PedalStyle s;
+        s.body = Colour (0xffb3161f);
+        s.ink = Colour (0xfffff1e0);
+        s.accent = Colour (0xffffb04a);
+        s.panel = Colour (0xfffff1e0);
+        s.glow = Colour (0xffff3b3b);
+        s.led = Colour (0xff7dff5a);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::flakes;
+        s.knobStyle = PedalStyle::KnobStyle::chrome;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::combTeeth;
+        s.width = 240.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 10.0f;
+        s.numControls = 4;
+        s.switchIndex = -1;
+        s.pointerValues = {0.5f, 0.5f, 0.0f, 0.5f};
+        s.screws = true;
+        list.push_back (s);
+    }
+
+    // 7: amplifier tone stack
+    {
+        PedalStyle s;
+        s.body = Colour (0xff1e1c1b);
+        s.ink = Colour (0xffe3c27a);
+        s.accent = Colour (0xfff4e2b0);
+        s.panel = Colour (0xffcfae62);
+        s.glow = Colour (0xffffc45a);
+        s.led = Colour (0xffff3b30);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::hammered;
+        s.knobStyle = PedalStyle::KnobStyle::cream;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::ampPanel;
+        s.width = 200.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 8.0f;
+        s.numControls = 3;
+        s.switchIndex = -1;
+        s.pointerValues = {0.5f, 0.5f, 0.5f, 0.5f};
+        s.screws = true;
+        list.push_back (s);
+    }
+
+    // 8: convolution
+    {
+        PedalStyle s;
+        s.body = Colour (0xff4a4e53);
+        s.ink = Colour (0xffd7874f);
+        s.accent = Colour (0xfff0b48a);
+        s.panel = Colour (0xff2b2d30);
+        s.glow = Colour (0xffff8a3c);
+        s.led = Colour (0xffffa53a);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::hammered;
+        s.knobStyle = PedalStyle::KnobStyle::skirted;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::grille;
+        s.width = 200.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 16.0f;
+        s.numControls = 3;
+        s.switchIndex = -1;
+        s.pointerValues = {0.5f, 0.0f, 1.0f, 0.5f};
+        s.screws = false;
+        list.push_back (s);
+    }
+
+    // 9: diode ladder filter
+    {
+        PedalStyle s;
+        s.body = Colour (0xffe8671c);
+        s.ink = Colour (0xff161616);
+        s.accent = Colour (0xfffff3dc);
+        s.panel = Colour (0xfffff3dc);
+        s.glow = Colour (0xffff7a1a);
+        s.led = Colour (0xff7dff5a);
+        s.knobCap = Colour (0xff151515);
+        s.finish = PedalStyle::Finish::gloss;
+        s.knobStyle = PedalStyle::KnobStyle::cap;
+        s.layout = PedalStyle::Layout::grid;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::ladder;
+        s.width = 214.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 12.0f;
+        s.numControls = 4;
+        s.switchIndex = -1;
+        s.pointerValues = {1.0f, 0.5f, 0.0f, 0.5f};
+        s.screws = true;
+        list.push_back (s);
+    }
+
+    // 10: feedback howl
+    {
+        PedalStyle s;
+        s.body = Colour (0xffc8145f);
+        s.ink = Colour (0xffffe3ef);
+        s.accent = Colour (0xffffb3d3);
+        s.panel = Colour (0xffffe3ef);
+        s.glow = Colour (0xffff3fa4);
+        s.led = Colour (0xffffd21f);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::flakes;
+        s.knobStyle = PedalStyle::KnobStyle::chrome;
+        s.layout = PedalStyle::Layout::triangle;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::howl;
+        s.width = 204.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 20.0f;
+        s.numControls = 3;
+        s.switchIndex = -1;
+        s.pointerValues = {0.0f, 0.5f, 0.5f, 0.5f};
+        s.screws = false;
+        list.push_back (s);
+    }
+
+    // 11: chopping gate
+    {
+        PedalStyle s;
+        s.body = Colour (0xffeeede8);
+        s.ink = Colour (0xff141414);
+        s.accent = Colour (0xffd23a2a);
+        s.panel = Colour (0xff141414);
+        s.glow = Colour (0xffd9d2ff);
+        s.led = Colour (0xffff3b30);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::gloss;
+        s.knobStyle = PedalStyle::KnobStyle::fluted;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::chopper;
+        s.width = 200.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 6.0f;
+        s.numControls = 3;
+        s.switchIndex = -1;
+        s.pointerValues = {0.5f, 0.5f, 0.7f, 0.5f};
+        s.screws = true;
+        list.push_back (s);
+    }
+
+    // 12: vowel filter
+    {
+        PedalStyle s;
+        s.body = Colour (0xfff2a9c4);
+        s.ink = Colour (0xff4b1d3f);
+        s.accent = Colour (0xff8e3a78);
+        s.panel = Colour (0xfffbe2ec);
+        s.glow = Colour (0xffff8fd0);
+        s.led = Colour (0xff7dff5a);
+        s.knobCap = Colour (0xff4b1d3f);
+        s.finish = PedalStyle::Finish::gloss;
+        s.knobStyle = PedalStyle::KnobStyle::cap;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::ears;
+        s.motif = PedalStyle::Motif::formants;
+        s.width = 240.0f;
+        s.height = 204.0f;
+        s.cornerRadius = 16.0f;
+        s.numControls = 4;
+        s.switchIndex = -1;
+        s.pointerValues = {0.0f, 0.5f, 0.0f, 0.5f};
+        s.screws = false;
+        list.push_back (s);
+    }
+
+    // 13: rotating speaker
+    {
+        PedalStyle s;
+        s.body = Colour (0xff6b3a1f);
+        s.ink = Colour (0xff2a160b);
+        s.accent = Colour (0xffe9d9b4);
+        s.panel = Colour (0xffe9d9b4);
+        s.glow = Colour (0xffffb15c);
+        s.led = Colour (0xffff3b30);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::wood;
+        s.knobStyle = PedalStyle::KnobStyle::cream;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::louvres;
+        s.width = 238.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 10.0f;
+        s.numControls = 4;
+        s.switchIndex = 3;
+        s.pointerValues = {0.5f, 0.5f, 1.0f, 0.0f};
+        s.screws = true;
+        list.push_back (s);
+    }
+
+    // 14: auto swell
+    {
+        PedalStyle s;
+        s.body = Colour (0xff12887c);
+        s.ink = Colour (0xfff6ecd2);
+        s.accent = Colour (0xff0b4a43);
+        s.panel = Colour (0xfff6ecd2);
+        s.glow = Colour (0xff2ff5d9);
+        s.led = Colour (0xffffd21f);
+        s.knobCap = Colour (0xff202020);
+        s.finish = PedalStyle::Finish::gloss;
+        s.knobStyle = PedalStyle::KnobStyle::skirted;
+        s.layout = PedalStyle::Layout::row;
+        s.outline = PedalStyle::Outline::rounded;
+        s.motif = PedalStyle::Motif::fHoles;
+        s.width = 200.0f;
+        s.height = 220.0f;
+        s.cornerRadius = 18.0f;
+        s.numControls = 3;
+        s.switchIndex = -1;
+        s.pointerValues = {0.5f, 0.5f, 0.0f, 0.5f};
+        s.screws = false;
+        list.push_back (s);
+    }
+
+    return list;
+}
+} // namespace
+
+const std::vector<PedalStyle>& pedalStyles()
+{
+    static const auto styles = makeStyles();
     return styles;
 }

@@ -5,6 +5,6 @@
 // The editor window's background and the about panel's backdrop.
 namespace window
 {
-    void background (juce::Graphics& g); // 732 x 430
-    void aboutPanel (juce::Graphics& g); // 732 x 277
-}
+void background (juce::Graphics& g); // 732 x 430
+void aboutPanel (juce::Graphics& g); // 732 x 277
+} // namespace window

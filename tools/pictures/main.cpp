@@ -9,41 +9,41 @@
 
 namespace
 {
-    int fail (const juce::String& message)
+int fail (const juce::String& message)
+{
+    std::fprintf (stderr, "tarvolin_pictures: %s\n", message.toRawUTF8());
+    return 1;
+}
+
+juce::Result writePng (const juce::Image& image, const juce::File& file)
+{
+    file.getParentDirectory().createDirectory();
+    file.deleteFile();
+    juce::FileOutputStream stream (file);
+
+    if (!stream.openedOk() || !juce::PNGImageFormat().writeImageToStream (image, stream))
+        return juce::Result::fail ("cannot write " + file.getFullPathName());
+
+    return juce::Result::ok();
+}
+
+juce::Result drawAll (const std::vector<Picture>& pictures, const juce::File& folder)
+{
+    for (const auto& picture : pictures)
     {
-        std::fprintf (stderr, "tarvolin_pictures: %s\n", message.toRawUTF8());
-        return 1;
-    }
-
-    juce::Result writePng (const juce::Image& image, const juce::File& file)
-    {
-        file.getParentDirectory().createDirectory();
-        file.deleteFile();
-        juce::FileOutputStream stream (file);
-
-        if (! stream.openedOk() || ! juce::PNGImageFormat().writeImageToStream (image, stream))
-            return juce::Result::fail ("cannot write " + file.getFullPathName());
-
-        return juce::Result::ok();
-    }
-
-    juce::Result drawAll (const std::vector<Picture>& pictures, const juce::File& folder)
-    {
-        for (const auto& picture : pictures)
+        juce::Image image (juce::Image::ARGB, picture.width, picture.height, true);
         {
-            juce::Image image (juce::Image::ARGB, picture.width, picture.height, true);
-            {
-                juce::Graphics g (image);
-                picture.draw (g);
-            }
-
-            if (auto result = writePng (image, folder.getChildFile (picture.name + ".png")); result.failed())
-                return result;
+            juce::Graphics g (image);
+            picture.draw (g);
         }
 
-        return juce::Result::ok();
+        if (auto result = writePng (image, folder.getChildFile (picture.name + ".png")); result.failed())
+            return result;
     }
+
+    return juce::Result::ok();
 }
+} // namespace
 
 int main (int argc, char* argv[])
 {
@@ -60,7 +60,7 @@ int main (int argc, char* argv[])
     const auto imagesPath = valueAfter ("--images");
     const auto sheetPath = valueAfter ("--sheet");
 
-    if (imagesPath.isEmpty() || (! args.contains ("--draw") && sheetPath.isEmpty()))
+    if (imagesPath.isEmpty() || (!args.contains ("--draw") && sheetPath.isEmpty()))
         return fail ("usage: tarvolin_pictures --images DIR [--draw] [--sheet FILE]");
 
     const auto cwd = juce::File::getCurrentWorkingDirectory();
