@@ -1,0 +1,111 @@
+#pragma once
+
+#include "dsp/TnResampling.h"
+#include "dsp/ffft/FFTReal.h"
+#include "dsp/ffft/FFTRealFixLen.h"
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+
+/** Convolves one channel in place, with no added latency, with a 896-tap
+    kernel taken from the start of one of the nine embedded impulse
+    responses.
+
+    The whole kernel is one partition: every block goes through one forward
+    and one inverse real FFT of N points, overlap-save with 895 samples of
+    history, so the output is the exact linear convolution of the input
+    stream with the kernel, the current sample included.
+
+    Kernels are built on this object's own loader thread (reading the WAV,
+    normalising, converting to the host rate, allocating, transforming);
+    the audio passes through unchanged until the loader raises `ready`.
+    `ready` is raised and read under `lock`, and each request is taken under
+    it too, so a request made during a load is served before `ready` is
+    raised again and `ready` never announces an older kernel. */
+class Convolution : public juce::Thread
+{
+public:
+    static constexpr int kernelLength = 896;
+    static constexpr int historyLength = kernelLength - 1;
+    static constexpr double referenceRate = 44100.0;
+    static constexpr int numImpulses = 9;
+    // A host block this long already needs a 2^21-point transform; longer
+    // requests are served in pieces of this size.
+    static constexpr int largestBlockSize = 1 << 20;
+
+    Convolution();
+    ~Convolution() override;
+
+    /** Asks for impulse response impulseIndex (0..8, anything else is 0) at
+        this rate and largest block; returns at once, the load runs on the
+        loader thread. */
+    void initFFT (int impulseIndex, double newSampleRate, int newMaxBlockSize);
+
+    /** Clears the history of a loaded kernel. */
+    void reset();
+
+    /** Convolves in place; passes the samples through while no kernel is ready. */
+    void processSamples (float* data, int numSamples);
+
+    bool isReady() const;
+    int getLoadedImpulse() const;
+    int getFftSize() const;
+
+    /** The smallest power of two holding the history and the largest block. */
+    static int fftSizeFor (int maxBlockSize) noexcept;
+
+    /** Channel 0 of the first 896 frames of a WAV file, scaled to a peak of
+        0.15; all zeros when the data cannot be read or are silent. */
+    static void readKernel (const void* wavData, size_t numBytes, float* kernel);
+
+    /** Scales the kernel to a sum of squares of 0.25 (an L2 norm of 0.5); a
+        silent kernel stays silent. */
+    static void normaliseEnergy (float* kernel) noexcept;
+
+private:
+    struct Request
+    {
+        int impulse = 0;
+        double sampleRate = referenceRate;
+        int maxBlockSize = 0;
+    };
+
+    void run() override;
+    void serveRequests();
+    bool load (const Request& request);
+    void resampleKernel (double hostRate);
+    void allocate (int newFftSize, double newSampleRate);
+    void transformKernel();
+    void processPiece (float* data, int numSamples) noexcept;
+
+    template <typename Engine>
+    void convolveFrame (Engine& engine) noexcept;
+
+    juce::HeapBlock<float> irSpectrum, frame, output, inSpectrum, productSpectrum;
+    std::unique_ptr<ffft::FFTReal<float>> fft;
+    ffft::FFTRealFixLen<10> fixedFft10;
+    ffft::FFTRealFixLen<11> fixedFft11;
+    ffft::FFTRealFixLen<12> fixedFft12;
+    ffft::FFTRealFixLen<13> fixedFft13;
+
+    double sampleRate = referenceRate;
+    double lastSampleRate = 0.0;
+    int maxBlockSize = 0;
+    bool ready = false;
+    juce::CriticalSection lock;
+
+    float impulse[kernelLength] {};
+    float resampled[kernelLength] {};
+    int fftSize = 0;
+    juce::HeapBlock<float> history;
+    int requestedImpulse = 0;
+    int loadedImpulse = -1;
+    TnResampling resampler;
+
+    // Requests made and requests the loader has taken, both under `lock`.
+    juce::uint64 requestCount = 0;
+    juce::uint64 takenCount = 0;
+
+    JUCE_DECLARE_NON_COPYABLE (Convolution)
+};

@@ -1,0 +1,3 @@
+#include "FFTReal.h"
+
+template class ffft::FFTReal<float>;
