@@ -50,7 +50,7 @@ private:
     std::vector<long> bit_rev_table;
     std::vector<DataType> cos_table;
     std::vector<DataType> scratch;
-    std::vector<OscSinCos<DataType>> oscillators;
+    std::vector<stages::Oscillator> oscillators;
 };
 
 //==============================================================================

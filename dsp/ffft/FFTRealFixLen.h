@@ -67,6 +67,6 @@ private:
     float scratch[length] {};
     long bit_rev_table[length / 4] {};
     float cos_table[cosTableLength] {};
-    OscSinCos<float> oscillators;
+    stages::Oscillator oscillators;
 };
 } // namespace ffft

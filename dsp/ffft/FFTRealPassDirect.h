@@ -13,7 +13,7 @@ struct FixedTables
     const long* quarterBitRev;
     const float* cosTable;
     long tableCoefficients;
-    OscSinCos<float>* oscillator;
+    stages::Oscillator* oscillator;
 };
 
 namespace stages
