@@ -70,8 +70,12 @@ void Convolution::initFFT (int impulseIndex, double newSampleRate, int newMaxBlo
     }
 
     // The loader lives until destruction and sleeps between requests, so a
-    // request that arrives while it is finishing can never be lost.
-    startThread();
+    // request that arrives while it is finishing can never be lost. After
+    // the first request (from prepareToPlay) a reload from the audio thread
+    // only wakes it: no thread is started there.
+    if (! isThreadRunning())
+        startThread();
+
     notify();
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs dependencies, builds everything and runs every test:
 #   1. the release build: plug-in formats, unit tests, host tests;
-#   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+#   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. the convolution tests (loader threads, locks) under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,3 +19,10 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARVOLIN_SANITIZE=address,undefined -DTARVOLIN_BUILD_BENCH=OFF
 cmake --build build-asan -j "$jobs" --target tarvolin_tests
 (cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs" -L unit)
+
+# Only the test binary and only the tests whose names start with
+# "Convolution": the engine, its loader threads and the gadgets that own it.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTARVOLIN_SANITIZE=thread -DTARVOLIN_BUILD_BENCH=OFF
+cmake --build build-tsan -j "$jobs" --target tarvolin_tests
+(cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^Convolution')
