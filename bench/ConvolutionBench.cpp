@@ -48,7 +48,8 @@ std::vector<float> engineKernel()
 void countSamples (benchmark::State& state, int blockSize)
 {
     const auto samples = (double) state.iterations() * blockSize;
-    state.counters["ns_per_sample"] = benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_Convolution (benchmark::State& state)
@@ -111,8 +112,11 @@ void BM_JuceConvolution (benchmark::State& state)
 
     juce::AudioBuffer<float> impulse (1, taps);
     impulse.copyFrom (0, 0, kernel.data(), taps);
-    convolution.loadImpulseResponse (std::move (impulse), benchRate, juce::dsp::Convolution::Stereo::no,
-                                     juce::dsp::Convolution::Trim::no, juce::dsp::Convolution::Normalise::no);
+    convolution.loadImpulseResponse (std::move (impulse),
+                                     benchRate,
+                                     juce::dsp::Convolution::Stereo::no,
+                                     juce::dsp::Convolution::Trim::no,
+                                     juce::dsp::Convolution::Normalise::no);
 
     juce::AudioBuffer<float> buffer (1, blockSize);
     const auto input = randomBlock (blockSize);

@@ -44,7 +44,8 @@ void runGadget (benchmark::State& state, Gadget& gadget)
     }
 
     const auto samples = (double) state.iterations() * blockSize;
-    state.counters["ns_per_sample"] = benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_GadgetN11 (benchmark::State& state)

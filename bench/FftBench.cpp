@@ -28,10 +28,7 @@ std::vector<float> randomSignal (size_t length)
     return x;
 }
 
-void countTransforms (benchmark::State& state)
-{
-    state.SetItemsProcessed (state.iterations() * 2);
-}
+void countTransforms (benchmark::State& state) { state.SetItemsProcessed (state.iterations() * 2); }
 
 template <typename Engine>
 void runEngine (benchmark::State& state, Engine& engine, long n)

@@ -30,10 +30,7 @@ constexpr float readPeak = 0.15f;
 // Sum of squares of the kernel in use: an L2 norm of 0.5.
 constexpr float kernelNorm = 0.5f;
 
-int validImpulse (int index) noexcept
-{
-    return (index >= 0 && index < Convolution::numImpulses) ? index : 0;
-}
+int validImpulse (int index) noexcept { return (index >= 0 && index < Convolution::numImpulses) ? index : 0; }
 } // namespace
 
 Convolution::Convolution()
@@ -41,10 +38,7 @@ Convolution::Convolution()
 {
 }
 
-Convolution::~Convolution()
-{
-    stopThread (1000);
-}
+Convolution::~Convolution() { stopThread (1000); }
 
 int Convolution::fftSizeFor (int maxBlockSize) noexcept
 {
@@ -283,11 +277,21 @@ void Convolution::processPiece (float* data, int numSamples) noexcept
 
     switch (fftSize)
     {
-        case 1024: convolveFrame (fixedFft10); break;
-        case 2048: convolveFrame (fixedFft11); break;
-        case 4096: convolveFrame (fixedFft12); break;
-        case 8192: convolveFrame (fixedFft13); break;
-        default: convolveFrame (*fft); break;
+        case 1024:
+            convolveFrame (fixedFft10);
+            break;
+        case 2048:
+            convolveFrame (fixedFft11);
+            break;
+        case 4096:
+            convolveFrame (fixedFft12);
+            break;
+        case 8192:
+            convolveFrame (fixedFft13);
+            break;
+        default:
+            convolveFrame (*fft);
+            break;
     }
 
     std::copy (output + historyLength, output + historyLength + numSamples, data);

@@ -2,10 +2,9 @@
 
 // Odd taps of the half-band low-pass at the doubled rate (h[2k+1]); with the
 // centre tap they sum to 0.99999994.
-const float Oversampling::oddTaps[oddTapCount] = {
-    -0.00049278379f, 0.0051771482f, -0.016844185f, 0.040051341f, -0.090523891f, 0.31274536f,
-    0.31274536f, -0.090523891f, 0.040051341f, -0.016844185f, 0.0051771482f, -0.00049278379f
-};
+const float Oversampling::oddTaps[oddTapCount] = { -0.00049278379f, 0.0051771482f, -0.016844185f, 0.040051341f,
+                                                   -0.090523891f,   0.31274536f,   0.31274536f,   -0.090523891f,
+                                                   0.040051341f,    -0.016844185f, 0.0051771482f, -0.00049278379f };
 
 Oversampling::Oversampling()
 {

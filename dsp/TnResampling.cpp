@@ -92,8 +92,14 @@ void TnResampling::processResampling (const float* in, float* out)
     {
         // The library only reads the input, through a non-const pointer.
         int inputUsed = 0;
-        resample_process (converter, converterFactor, const_cast<float*> (in), converterNumIn, 1, &inputUsed,
-                          converterOut.data(), converterNumOut);
+        resample_process (converter,
+                          converterFactor,
+                          const_cast<float*> (in),
+                          converterNumIn,
+                          1,
+                          &inputUsed,
+                          converterOut.data(),
+                          converterNumOut);
     }
 
     std::copy (converterOut.begin(), converterOut.begin() + converterNumOut, out);

@@ -20,9 +20,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-asan -j "$jobs" --target tarvolin_tests
 (cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs" -L unit)
 
-# Only the test binary and only the tests whose names start with
-# "Convolution": the engine, its loader threads and the gadgets that own it.
+# Only the test binary, and only the convolution engine's tests and those
+# of the two gadgets that own engines (loader threads, locks).
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARVOLIN_SANITIZE=thread -DTARVOLIN_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target tarvolin_tests
-(cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^Convolution')
+(cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^(Convolution|GadgetN08|GadgetN11)\.')

@@ -156,7 +156,11 @@ void FFTReal<DataType>::compute_fft_general (DataType* spectrum, const DataType*
         if (level <= widestTableLevel)
             stages::forwardPass (dest, other, length, c, tableTwiddles (level));
         else
-            stages::forwardPass (dest, other, length, c, stages::OscillatorTwiddles { &oscillators[(size_t) (level - widestTableLevel - 1)] });
+            stages::forwardPass (dest,
+                                 other,
+                                 length,
+                                 c,
+                                 stages::OscillatorTwiddles { &oscillators[(size_t) (level - widestTableLevel - 1)] });
     }
 }
 
@@ -196,7 +200,11 @@ void FFTReal<DataType>::compute_ifft_general (const DataType* spectrum, DataType
 template <typename DataType>
 void FFTReal<DataType>::compute_inverse_pass_n_osc (DataType* d, const DataType* s, int level) noexcept
 {
-    stages::inversePass (d, s, length, 1L << level, stages::OscillatorTwiddles { &oscillators[(size_t) (level - widestTableLevel - 1)] });
+    stages::inversePass (d,
+                         s,
+                         length,
+                         1L << level,
+                         stages::OscillatorTwiddles { &oscillators[(size_t) (level - widestTableLevel - 1)] });
 }
 } // namespace ffft
 

@@ -39,8 +39,8 @@ struct FFTRealPassDirect
         FFTRealPassDirect<PASS - 1>::process (src, dest, signal, tables);
 
         const long c = 1L << PASS;
-        stages::withTwiddles (tables, c, [&] (auto twiddles)
-                              { stages::forwardPass (dest, src, tables.length, c, twiddles); });
+        stages::withTwiddles (
+            tables, c, [&] (auto twiddles) { stages::forwardPass (dest, src, tables.length, c, twiddles); });
     }
 };
 

@@ -26,8 +26,8 @@ struct FFTRealPassInverse
     static void process_internal (float* dest, const float* src, const FixedTables& tables) noexcept
     {
         const long c = 1L << PASS;
-        stages::withTwiddles (tables, c, [&] (auto twiddles)
-                              { stages::inversePass (dest, src, tables.length, c, twiddles); });
+        stages::withTwiddles (
+            tables, c, [&] (auto twiddles) { stages::inversePass (dest, src, tables.length, c, twiddles); });
     }
 };
 

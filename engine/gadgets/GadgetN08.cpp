@@ -205,8 +205,10 @@ void GadgetN08::processSamples (float* left, float* right, int numSamples, float
         const float xL = left[i];
         const float xR = right[i];
 
-        const float dL = highPeak.process (lowPeak.process (preEmphasis.process (xL, preEmphasisL), lowPeakL), highPeakL);
-        const float dR = highPeak.process (lowPeak.process (preEmphasis.process (xR, preEmphasisR), lowPeakR), highPeakR);
+        const float dL =
+            highPeak.process (lowPeak.process (preEmphasis.process (xL, preEmphasisL), lowPeakL), highPeakL);
+        const float dR =
+            highPeak.process (lowPeak.process (preEmphasis.process (xR, preEmphasisR), lowPeakR), highPeakR);
 
         float noiseL = 0.0f, noiseR = 0.0f;
 
@@ -223,14 +225,18 @@ void GadgetN08::processSamples (float* left, float* right, int numSamples, float
         const float wowAngleL = forms::lfoAngle (i, wowStep, wowPhaseL);
         const float wowAngleR = forms::lfoAngle (i, wowStep, wowPhaseR);
         const float wowJitter = random.nextFloat() * flutterKnob * 0.5f * forms::pi;
-        const float wowPositionL = positionSmoother.process (std::sin (wowAngleL + wowJitter) * 0.5f * flutterKnob + 0.5f, wowSmoothL);
-        const float wowPositionR = positionSmoother.process (std::sin (wowAngleR + wowJitter) * 0.5f * flutterKnob + 0.5f, wowSmoothR);
+        const float wowPositionL =
+            positionSmoother.process (std::sin (wowAngleL + wowJitter) * 0.5f * flutterKnob + 0.5f, wowSmoothL);
+        const float wowPositionR =
+            positionSmoother.process (std::sin (wowAngleR + wowJitter) * 0.5f * flutterKnob + 0.5f, wowSmoothR);
 
         const float flutterAngleL = forms::lfoAngle (i, flutterStep, flutterPhaseL);
         const float flutterAngleR = forms::lfoAngle (i, flutterStep, flutterPhaseR);
         const float flutterJitter = random.nextFloat() * flutterKnob * 0.5f * forms::pi;
-        const float flutterPositionL = positionSmoother.process (std::sin (flutterAngleL + flutterJitter) * 0.5f * flutterKnob * flutterShare + 0.5f, flutterSmoothL);
-        const float flutterPositionR = positionSmoother.process (std::sin (flutterAngleR + flutterJitter) * 0.5f * flutterKnob * flutterShare + 0.5f, flutterSmoothR);
+        const float flutterPositionL = positionSmoother.process (
+            std::sin (flutterAngleL + flutterJitter) * 0.5f * flutterKnob * flutterShare + 0.5f, flutterSmoothL);
+        const float flutterPositionR = positionSmoother.process (
+            std::sin (flutterAngleR + flutterJitter) * 0.5f * flutterKnob * flutterShare + 0.5f, flutterSmoothR);
 
         const forms::FractionalDelay wowDelayL (spanDelay (wowPositionL, wowMinDelay, wowMaxDelay));
         const forms::FractionalDelay wowDelayR (spanDelay (wowPositionR, wowMinDelay, wowMaxDelay));
@@ -256,11 +262,26 @@ void GadgetN08::processSamples (float* left, float* right, int numSamples, float
         right[i] = deEmphasis.process (levelFilter.process (flutterR, levelStateR), deEmphasisR) * trim;
     }
 
-    forms::flushDenormals (levelStateL, levelStateR, meanSquare, envelope,
-                           preEmphasisL.s1, preEmphasisL.s2, preEmphasisR.s1, preEmphasisR.s2,
-                           deEmphasisL.s1, deEmphasisL.s2, deEmphasisR.s1, deEmphasisR.s2,
-                           lowPeakL.s1, lowPeakL.s2, lowPeakR.s1, lowPeakR.s2,
-                           highPeakL.s1, highPeakL.s2, highPeakR.s1, highPeakR.s2);
+    forms::flushDenormals (levelStateL,
+                           levelStateR,
+                           meanSquare,
+                           envelope,
+                           preEmphasisL.s1,
+                           preEmphasisL.s2,
+                           preEmphasisR.s1,
+                           preEmphasisR.s2,
+                           deEmphasisL.s1,
+                           deEmphasisL.s2,
+                           deEmphasisR.s1,
+                           deEmphasisR.s2,
+                           lowPeakL.s1,
+                           lowPeakL.s2,
+                           lowPeakR.s1,
+                           lowPeakR.s2,
+                           highPeakL.s1,
+                           highPeakL.s2,
+                           highPeakR.s1,
+                           highPeakR.s2);
     forms::lfoAdvance (wowPhaseL, numSamples, wowStep);
     forms::lfoAdvance (wowPhaseR, numSamples, wowStep);
     forms::lfoAdvance (flutterPhaseL, numSamples, flutterStep);

@@ -75,12 +75,14 @@ void GadgetN11::updateCoefficients()
     if (toneKnob > 0.5f)
     {
         const auto amount = 2.0f * toneKnob - 1.0f;
-        tone = forms::OnePole::highPass (forms::prewarp (amount * amount * amount * highPassRangeHz + highPassLowestHz, fs));
+        tone = forms::OnePole::highPass (
+            forms::prewarp (amount * amount * amount * highPassRangeHz + highPassLowestHz, fs));
     }
     else
     {
         const auto amount = 2.0f * toneKnob;
-        tone = forms::OnePole::lowPass (forms::prewarp (amount * amount * amount * lowPassRangeHz + lowPassLowestHz, fs));
+        tone =
+            forms::OnePole::lowPass (forms::prewarp (amount * amount * amount * lowPassRangeHz + lowPassLowestHz, fs));
     }
 
     // A new choice reloads once, here, on the audio thread: the loaders

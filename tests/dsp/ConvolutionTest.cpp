@@ -112,7 +112,9 @@ constexpr double firTolerance = 2.0e-5;
 
 TEST (Convolution, TransformSizeFollowsTheLargestBlock)
 {
-    const std::pair<int, int> table[] = { { -5, 1024 }, { 0, 1024 }, { 129, 1024 }, { 130, 2048 }, { 1153, 2048 }, { 1154, 4096 }, { 3201, 4096 }, { 3202, 8192 }, { 7297, 8192 }, { 7298, 16384 } };
+    const std::pair<int, int> table[] = { { -5, 1024 },   { 0, 1024 },    { 129, 1024 },  { 130, 2048 },
+                                          { 1153, 2048 }, { 1154, 4096 }, { 3201, 4096 }, { 3202, 8192 },
+                                          { 7297, 8192 }, { 7298, 16384 } };
 
     for (const auto& [block, size] : table)
         EXPECT_EQ (Convolution::fftSizeFor (block), size) << "block " << block;
@@ -193,13 +195,13 @@ TEST (Convolution, EveryKernelHasAQuarterOfEnergyAtEveryRate)
             EXPECT_EQ (convolver.getLoadedImpulse(), impulse);
             const auto response = measureKernel (convolver);
 
-
             // No latency of its own: as read, the kernel starts at once. (The
             // 2x interpolator's taps put its own 12-sample centre into it.)
             if (rate <= Convolution::referenceRate)
                 EXPECT_NE (response[0], 0.0f) << rate << " Hz, impulse " << impulse;
             EXPECT_NEAR (sumOfSquares (response, 0, kernelLength), 0.25, 1.0e-5) << rate << " Hz, impulse " << impulse;
-            EXPECT_NEAR (sumOfSquares (response, kernelLength, response.size()), 0.0, 1.0e-10) << rate << " Hz, impulse " << impulse;
+            EXPECT_NEAR (sumOfSquares (response, kernelLength, response.size()), 0.0, 1.0e-10)
+                << rate << " Hz, impulse " << impulse;
         }
     }
 }
@@ -228,12 +230,8 @@ TEST (Convolution, EqualsADirectFirOverBlocksOfVaryingLength)
     // The last two feed blocks longer than the frame holds, which the
     // convolver must split; the last one runs the generic engine.
     const Case cases[] = {
-        { 44100.0, 512, 512, 1 },
-        { 48000.0, 256, 256, 2 },
-        { 88200.0, 1024, 1024, 6 },
-        { 96000.0, 3000, 3000, 8 },
-        { 44100.0, 129, 700, 7 },
-        { 96000.0, 8000, 20000, 5 },
+        { 44100.0, 512, 512, 1 },   { 48000.0, 256, 256, 2 }, { 88200.0, 1024, 1024, 6 },
+        { 96000.0, 3000, 3000, 8 }, { 44100.0, 129, 700, 7 }, { 96000.0, 8000, 20000, 5 },
     };
 
     for (const auto& c : cases)
@@ -292,8 +290,7 @@ TEST (Convolution, ResetClearsTheHistory)
 
 TEST (Convolution, ReadsSilentAndUnreadableDataAsASilentKernel)
 {
-    auto wavBytes = [] (const std::vector<float>& samples)
-    {
+    auto wavBytes = [] (const std::vector<float>& samples) {
         juce::MemoryBlock block;
         {
             juce::WavAudioFormat format;
@@ -312,7 +309,8 @@ TEST (Convolution, ReadsSilentAndUnreadableDataAsASilentKernel)
     Convolution::readKernel (silent.getData(), silent.getSize(), kernel);
     EXPECT_TRUE (std::all_of (std::begin (kernel), std::end (kernel), [] (float v) { return v == 0.0f; }));
     Convolution::normaliseEnergy (kernel);
-    EXPECT_TRUE (std::all_of (std::begin (kernel), std::end (kernel), [] (float v) { return v == 0.0f; })) << "no division by zero";
+    EXPECT_TRUE (std::all_of (std::begin (kernel), std::end (kernel), [] (float v) { return v == 0.0f; }))
+        << "no division by zero";
 
     std::fill (std::begin (kernel), std::end (kernel), 1.0f);
     const auto garbage = noise (300, 8);
@@ -398,18 +396,17 @@ TEST (ConvolutionThreads, AudioRunsWhileAnotherThreadRequests)
     Convolution convolver;
     std::atomic<bool> done { false };
 
-    std::thread audio ([&]
-                       {
-                           auto block = noise (128, 9);
+    std::thread audio ([&] {
+        auto block = noise (128, 9);
 
-                           while (! done)
-                           {
-                               convolver.processSamples (block.data(), (int) block.size());
+        while (! done)
+        {
+            convolver.processSamples (block.data(), (int) block.size());
 
-                               for (auto& v : block)
-                                   v = std::isfinite (v) ? std::clamp (v, -1.0f, 1.0f) : 0.0f;
-                           }
-                       });
+            for (auto& v : block)
+                v = std::isfinite (v) ? std::clamp (v, -1.0f, 1.0f) : 0.0f;
+        }
+    });
 
     for (int i = 0; i < 50; ++i)
     {

@@ -91,7 +91,8 @@ TEST (FFTReal, MatchesNaiveDftForEveryLength)
         ffft::FFTReal<float> fft (n);
         fft.forward_fft (spectrum.data(), signal.data());
 
-        EXPECT_LT (relativeError (spectrum, naiveHalfComplex (signal)), tolerance (bits)) << "N = " << n << ", seed " << seed;
+        EXPECT_LT (relativeError (spectrum, naiveHalfComplex (signal)), tolerance (bits))
+            << "N = " << n << ", seed " << seed;
     }
 }
 
@@ -147,7 +148,8 @@ TEST (FFTReal, ImpulseCosineAndSine)
 
         // Im X[1] = -N/2, stored negated.
         for (long k = 0; k < n; ++k)
-            ASSERT_NEAR (f[(size_t) k], k == half + 1 ? (double) half : 0.0, exact) << "sine, N = " << n << ", k = " << k;
+            ASSERT_NEAR (f[(size_t) k], k == half + 1 ? (double) half : 0.0, exact)
+                << "sine, N = " << n << ", k = " << k;
     }
 }
 
@@ -167,7 +169,8 @@ void expectFixedMatchesGeneric()
     genericEngine.forward_fft (generic.data(), signal.data());
     fixedEngine->forward_fft (fixed.data(), signal.data());
     EXPECT_LT (relativeError (fixed, generic), tolerance (Bits)) << "forward, N = " << n;
-    EXPECT_LT (relativeError (fixed, naiveHalfComplex (signal)), tolerance (Bits)) << "forward against the DFT, N = " << n;
+    EXPECT_LT (relativeError (fixed, naiveHalfComplex (signal)), tolerance (Bits))
+        << "forward against the DFT, N = " << n;
 
     fixedEngine->inverse_fft (fixed.data(), back.data());
     fixedEngine->rescale (back.data());

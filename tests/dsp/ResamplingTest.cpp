@@ -121,7 +121,8 @@ TEST (TnResampling, ReopensTheConverterForANewRatio)
 
         // The output is the same slow sine at the new rate.
         for (int j = 64; j < 800; ++j)
-            EXPECT_NEAR (out[(size_t) j], std::sin (2.0 * M_PI * 0.004 * j / ratio), 2.0e-2) << rateOut << " Hz, sample " << j;
+            EXPECT_NEAR (out[(size_t) j], std::sin (2.0 * M_PI * 0.004 * j / ratio), 2.0e-2)
+                << rateOut << " Hz, sample " << j;
     }
 }
 
@@ -133,7 +134,8 @@ TEST (TnResampling, ResetMakesTheNextConversionIdentical)
         int numIn;
     };
 
-    for (const auto& c : { Case { 88200.0, 448 }, Case { 48000.0, 823 }, Case { 96000.0, 411 }, Case { 192000.0, 205 } })
+    for (const auto& c :
+         { Case { 88200.0, 448 }, Case { 48000.0, 823 }, Case { 96000.0, 411 }, Case { 192000.0, 205 } })
     {
         TnResampling resampler;
         const auto in = sine (c.numIn, 0.013);

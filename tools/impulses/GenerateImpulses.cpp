@@ -26,7 +26,10 @@ using Signal = std::vector<double>;
 class Noise
 {
 public:
-    explicit Noise (std::uint64_t seed) : state (seed) {}
+    explicit Noise (std::uint64_t seed)
+        : state (seed)
+    {
+    }
 
     /** Uniform in [-1, 1). */
     double next()
@@ -52,8 +55,13 @@ struct Spec
 
 //==============================================================================
 /** A decaying sine: amplitude * exp(-t / decay) * sin(2 pi f t + phase), from startSeconds on. */
-void addMode (Signal& s, double fs, double frequencyHz, double amplitude, double decaySeconds,
-              double startSeconds = 0.0, double phase = 0.0)
+void addMode (Signal& s,
+              double fs,
+              double frequencyHz,
+              double amplitude,
+              double decaySeconds,
+              double startSeconds = 0.0,
+              double phase = 0.0)
 {
     const auto start = (size_t) std::lround (startSeconds * fs);
 
@@ -77,7 +85,12 @@ void addBeatingMode (Signal& s, double fs, double frequencyHz, double beatHz, do
 }
 
 /** Noise burst with an exponential decay, from startSeconds on. */
-void addNoiseBurst (Signal& s, double fs, Noise& noise, double amplitude, double decaySeconds, double startSeconds = 0.0)
+void addNoiseBurst (Signal& s,
+                    double fs,
+                    Noise& noise,
+                    double amplitude,
+                    double decaySeconds,
+                    double startSeconds = 0.0)
 {
     const auto start = (size_t) std::lround (startSeconds * fs);
 
@@ -196,8 +209,7 @@ Signal heartBeat (double fs, int frames)
     Signal s ((size_t) frames, 0.0);
     Noise noise (0x4ea27b1d5eedULL);
 
-    auto thump = [&] (double startSeconds, double fromHz, double toHz, double decaySeconds, double amplitude)
-    {
+    auto thump = [&] (double startSeconds, double fromHz, double toHz, double decaySeconds, double amplitude) {
         const auto start = (size_t) std::lround (startSeconds * fs);
         double phase = 0.0;
 
@@ -272,7 +284,12 @@ Signal metalPole (double fs, int frames)
         for (size_t k = 0; k < std::size (barRatios); ++k)
         {
             const double ratio = barRatios[k];
-            addBeatingMode (s, fs, fundamentalHz * ratio, 1.3 + 0.5 * (double) k, 0.45 / std::sqrt (ratio), 0.32 / std::pow (ratio, 0.5));
+            addBeatingMode (s,
+                            fs,
+                            fundamentalHz * ratio,
+                            1.3 + 0.5 * (double) k,
+                            0.45 / std::sqrt (ratio),
+                            0.32 / std::pow (ratio, 0.5));
         }
     }
 
@@ -316,13 +333,12 @@ Signal siren (double fs, int frames)
     // 20 ms), then wails up and down six times a second, with the odd
     // harmonics of a driven horn.
     Signal s ((size_t) frames, 0.0);
-    addSweep (s, fs, 0.8, 2.5, [] (double t)
-              {
-                  if (t < 0.025)
-                      return 380.0 + (1450.0 - 380.0) * t / 0.025;
+    addSweep (s, fs, 0.8, 2.5, [] (double t) {
+        if (t < 0.025)
+            return 380.0 + (1450.0 - 380.0) * t / 0.025;
 
-                  return 1050.0 + 400.0 * std::cos (twoPi * 6.0 * (t - 0.025));
-              });
+        return 1050.0 + 400.0 * std::cos (twoPi * 6.0 * (t - 0.025));
+    });
 
     lowPass (s, fs, 6000.0);
     highPass (s, fs, 150.0);
@@ -336,7 +352,8 @@ Signal radarPing (double fs, int frames)
     // nearby hulls, then the ping again, further away, every 0.7 s.
     Signal s ((size_t) frames, 0.0);
     const double pingHz = 1450.0;
-    const double echoes[][2] = { { 0.0, 1.0 }, { 0.0068, 0.55 }, { 0.0131, 0.35 }, { 0.70, 0.4 }, { 0.7068, 0.22 }, { 1.40, 0.16 }, { 1.4068, 0.09 } };
+    const double echoes[][2] = { { 0.0, 1.0 },     { 0.0068, 0.55 }, { 0.0131, 0.35 }, { 0.70, 0.4 },
+                                 { 0.7068, 0.22 }, { 1.40, 0.16 },   { 1.4068, 0.09 } };
 
     for (const auto& echo : echoes)
     {
@@ -365,7 +382,8 @@ Signal storm (double fs, int frames)
     for (size_t n = 0; n < rumble.size(); ++n)
     {
         const double t = (double) n / fs;
-        const double swell = (1.0 - std::exp (-t / 0.08)) * std::exp (-t / 0.9) * (1.0 + 0.5 * std::sin (twoPi * 1.7 * t));
+        const double swell =
+            (1.0 - std::exp (-t / 0.08)) * std::exp (-t / 0.9) * (1.0 + 0.5 * std::sin (twoPi * 1.7 * t));
         rumble[n] = swell * noise.next();
     }
 
@@ -423,10 +441,7 @@ void put32 (std::vector<unsigned char>& out, unsigned value)
     put16 (out, value >> 16);
 }
 
-void putTag (std::vector<unsigned char>& out, const char* tag)
-{
-    out.insert (out.end(), tag, tag + 4);
-}
+void putTag (std::vector<unsigned char>& out, const char* tag) { out.insert (out.end(), tag, tag + 4); }
 
 /** A mono PCM RIFF/WAVE file with a 16-byte fmt chunk, peak at -1 dBFS. */
 bool writeWav (const std::string& path, const Spec& spec, const Signal& signal)
