@@ -1,11 +1,11 @@
 #include "engine/gadgets/GadgetN11.h"
 #include "support/ConvolutionGadgetChecks.h"
 #include "support/GadgetHarness.h"
+#include "support/NaiveDft.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <complex>
 #include <memory>
 #include <vector>
 
@@ -38,16 +38,6 @@ std::vector<float> impulseResponse (Gadgets& gadget, int length, int blockSize)
     }
 
     return left;
-}
-
-double magnitudeAt (const std::vector<float>& response, double frequencyHz, double sampleRate)
-{
-    std::complex<double> sum = 0.0;
-
-    for (size_t n = 0; n < response.size(); ++n)
-        sum += (double) response[n] * std::polar (1.0, -2.0 * M_PI * frequencyHz * (double) n / sampleRate);
-
-    return std::abs (sum);
 }
 } // namespace
 
@@ -107,8 +97,10 @@ TEST (GadgetN11, ToneCornersSitAtTheirFrequencies)
         gadget.setParameters (c.tone, 1.0, 0.0, 0.5, 0);
         const auto response = impulseResponse (gadget, 1 << 16, 1024);
 
-        EXPECT_NEAR (magnitudeAt (response, c.cornerHz, c.rate), std::sqrt (0.5), 2.0e-3) << "tone " << c.tone;
-        EXPECT_NEAR (magnitudeAt (response, 0.0, c.rate), c.highPass ? 0.0 : 1.0, 1.0e-3) << "DC, tone " << c.tone;
+        EXPECT_NEAR (std::abs (naivedft::responseAt (response, c.cornerHz, c.rate)), std::sqrt (0.5), 2.0e-3)
+            << "tone " << c.tone;
+        EXPECT_NEAR (std::abs (naivedft::responseAt (response, 0.0, c.rate)), c.highPass ? 0.0 : 1.0, 1.0e-3)
+            << "DC, tone " << c.tone;
     }
 }
 
@@ -123,7 +115,7 @@ TEST (GadgetN11, ToneStaysStableBelowFortyKilohertz)
     const auto response = impulseResponse (gadget, 1 << 14, 512);
 
     EXPECT_TRUE (allFinite (response));
-    EXPECT_NEAR (magnitudeAt (response, 0.0, 22050.0), 1.0, 1.0e-3);
+    EXPECT_NEAR (std::abs (naivedft::responseAt (response, 0.0, 22050.0)), 1.0, 1.0e-3);
 }
 
 TEST (GadgetN11, DryAndWetLevels)
