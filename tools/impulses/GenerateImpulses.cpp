@@ -45,7 +45,7 @@ private:
     std::uint64_t state;
 };
 
-struct Spec
+struct FileFormat
 {
     const char* fileName;
     double sampleRate;
@@ -444,11 +444,11 @@ void put32 (std::vector<unsigned char>& out, unsigned value)
 void putTag (std::vector<unsigned char>& out, const char* tag) { out.insert (out.end(), tag, tag + 4); }
 
 /** A mono PCM RIFF/WAVE file with a 16-byte fmt chunk, peak at -1 dBFS. */
-bool writeWav (const std::string& path, const Spec& spec, const Signal& signal)
+bool writeWav (const std::string& path, const FileFormat& format, const Signal& signal)
 {
-    const unsigned bytesPerSample = (unsigned) spec.bitsPerSample / 8;
+    const unsigned bytesPerSample = (unsigned) format.bitsPerSample / 8;
     const unsigned dataBytes = (unsigned) signal.size() * bytesPerSample;
-    const auto rate = (unsigned) spec.sampleRate;
+    const auto rate = (unsigned) format.sampleRate;
 
     std::vector<unsigned char> out;
     putTag (out, "RIFF");
@@ -461,7 +461,7 @@ bool writeWav (const std::string& path, const Spec& spec, const Signal& signal)
     put32 (out, rate);
     put32 (out, rate * bytesPerSample);
     put16 (out, bytesPerSample);
-    put16 (out, (unsigned) spec.bitsPerSample);
+    put16 (out, (unsigned) format.bitsPerSample);
     putTag (out, "data");
     put32 (out, dataBytes);
 
@@ -470,7 +470,7 @@ bool writeWav (const std::string& path, const Spec& spec, const Signal& signal)
     for (double x : signal)
         peak = std::max (peak, std::abs (x));
 
-    const double fullScale = std::ldexp (1.0, spec.bitsPerSample - 1) - 1.0;
+    const double fullScale = std::ldexp (1.0, format.bitsPerSample - 1) - 1.0;
     const double gain = peak > 0.0 ? 0.891 * fullScale / peak : 0.0;
 
     for (double x : signal)
@@ -502,7 +502,7 @@ int main (int argc, char** argv)
     using Synth = Signal (*) (double, int);
     const struct
     {
-        Spec spec;
+        FileFormat format;
         Synth synth;
     } sounds[] = {
         { { "small_speaker_mono.wav", 48000.0, 24, 20570 }, smallSpeaker },
@@ -518,9 +518,9 @@ int main (int argc, char** argv)
 
     for (const auto& sound : sounds)
     {
-        const auto path = std::string (argv[1]) + "/" + sound.spec.fileName;
+        const auto path = std::string (argv[1]) + "/" + sound.format.fileName;
 
-        if (! writeWav (path, sound.spec, sound.synth (sound.spec.sampleRate, sound.spec.numFrames)))
+        if (! writeWav (path, sound.format, sound.synth (sound.format.sampleRate, sound.format.numFrames)))
         {
             std::fprintf (stderr, "cannot write %s\n", path.c_str());
             return 1;
