@@ -1,6 +1,7 @@
 #include "PluginProcessor.h"
 
 #include "engine/HostParameter.h"
+#include "engine/HostState.h"
 
 #include <cfloat>
 
@@ -41,6 +42,8 @@ TarvolinAudioProcessor::TarvolinAudioProcessor()
     for (int i = 0; i < numParameters; ++i)
         addParameter (new HostParameter (*this, i));
 
+    presets = std::make_unique<PresetManagement> (&params);
+
     for (int slot = 0; slot < numSlots; ++slot)
     {
         inputGain[slot] = 1.0f;
@@ -51,7 +54,10 @@ TarvolinAudioProcessor::TarvolinAudioProcessor()
     midiLearnDone = false;
 }
 
-TarvolinAudioProcessor::~TarvolinAudioProcessor() = default;
+TarvolinAudioProcessor::~TarvolinAudioProcessor()
+{
+    presets.reset();
+}
 
 //==============================================================================
 bool TarvolinAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -73,6 +79,12 @@ void TarvolinAudioProcessor::prepareToPlay (double sampleRate, int maximumBlockS
 
     for (auto& slot : slots)
         slot.initProcessing (sampleRate, maximumBlockSize);
+
+    for (auto& meter : meters)
+        meter.setSampleRate (sampleRate);
+
+    for (auto& meter : meters)
+        meter.reset();
 }
 
 void TarvolinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
@@ -83,10 +95,12 @@ void TarvolinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     if (! midi.isEmpty())
         applyMidiControllers (midi);
 
-    const auto bpm = readHostTempo();
     auto* left = buffer.getWritePointer (0);
     auto* right = buffer.getWritePointer (1);
     const auto numSamples = buffer.getNumSamples();
+
+    meters[0].processSamples (left, numSamples);
+    const auto bpm = readHostTempo();
 
     // The gadgets size their buffers from the prepared block size, so a
     // longer host block runs through the chain in pieces.
@@ -94,6 +108,8 @@ void TarvolinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 
     for (int start = 0; start < numSamples; start += pieceLength)
         processSlots (left + start, right + start, std::min (pieceLength, numSamples - start), bpm);
+
+    meters[1].processSamples (left, numSamples);
 }
 
 void TarvolinAudioProcessor::processSlots (float* left, float* right, int numSamples, float bpm)
@@ -343,12 +359,20 @@ void TarvolinAudioProcessor::updateParameters()
 }
 
 //==============================================================================
-void TarvolinAudioProcessor::getStateInformation (juce::MemoryBlock&)
+void TarvolinAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
+    HostState::write (params, *presets, destData);
 }
 
-void TarvolinAudioProcessor::setStateInformation (const void*, int)
+void TarvolinAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
+    HostState::read (data, sizeInBytes, params, *presets);
+
+    // Whatever the block held: learning stops, the engine takes the values
+    // now in force and an open editor refreshes.
+    midiLearnParameter = noParameter;
+    updateParameters();
+    sendChangeMessage();
 }
 
 //==============================================================================

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "dsp/RelaxedAtomic.h"
+#include "dsp/SimpleVuMeter.h"
 #include "engine/GadgetManager.h"
 #include "engine/ParameterMapping.h"
+#include "engine/PresetManagement.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
-/** The plug-in: four slots in series, the forty-parameter model, MIDI learn.
+/** The plug-in: four slots in series, the forty-parameter model, MIDI learn,
+    the preset store and the input and output level meters.
     Broadcasts a change after a host state restore so an open editor refreshes. */
 class TarvolinAudioProcessor : public juce::AudioProcessor
     , public juce::ChangeBroadcaster
@@ -77,6 +80,8 @@ public:
     RelaxedAtomic<bool> midiLearnDone { false };
     GadgetManager slots[numSlots];
     ParameterMapping params;
+    std::unique_ptr<PresetManagement> presets; // built last, deleted first
+    SimpleVuMeter meters[2];                  // 0 input, 1 output
 
 private:
     void applyMidiControllers (const juce::MidiBuffer& midi);
