@@ -1,5 +1,6 @@
 #include "HostState.h"
 
+#include "engine/SafeXml.h"
 #include "engine/StoredValues.h"
 
 namespace
@@ -74,12 +75,7 @@ void HostState::write (const ParameterMapping& params, const PresetManagement& p
 
 void HostState::read (const void* data, int sizeInBytes, ParameterMapping& params, PresetManagement& presets)
 {
-    // The framework's reader checks the magic number and never reads past
-    // sizeInBytes, whatever the length field claims.
-    if (data == nullptr)
-        return;
-
-    const auto element = juce::AudioProcessor::getXmlFromBinary (data, sizeInBytes);
+    const auto element = SafeXml::fromBinary (data, sizeInBytes);
 
     if (element == nullptr)
         return;

@@ -1,6 +1,7 @@
 #include "PresetManagement.h"
 
 #include "engine/BundleLocation.h"
+#include "engine/SafeXml.h"
 #include "engine/StoredValues.h"
 
 namespace
@@ -34,7 +35,9 @@ int lastIndexOf (const juce::StringArray& names, const juce::String& name)
     return PresetManagement::none;
 }
 
-/** Writes a file through a temporary sibling that then takes its place. */
+/** Writes a file through a temporary sibling that then takes its place.
+    The sibling must hold every byte first: a full disk can cut a write
+    short without the stream noticing. */
 void replaceFileWithText (const juce::File& target, const juce::String& text)
 {
     const juce::TemporaryFile temporary (target, target.getSiblingFile (target.getFileName() + temporarySuffix).getNonexistentSibling());
@@ -50,6 +53,9 @@ void replaceFileWithText (const juce::File& target, const juce::String& text)
         if (out.getStatus().failed())
             return;
     }
+
+    if (temporary.getFile().getSize() != (juce::int64) text.getNumBytesAsUTF8())
+        return;
 
     temporary.overwriteTargetFileWithTemporary();
 }
@@ -177,7 +183,7 @@ void PresetManagement::loadPreset (int folder, int entry)
     // selector shows its name and navigation goes on from it.
     loadedFile = file;
 
-    if (const auto document = juce::XmlDocument::parse (text))
+    if (const auto document = SafeXml::parse (text))
         readValues (*document);
 }
 

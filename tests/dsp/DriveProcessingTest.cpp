@@ -1,0 +1,152 @@
+#include "dsp/DriveProcessing.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace
+{
+constexpr double testRate = 44100.0;
+constexpr float slotDriveDb = 10.0f;
+constexpr double gridThresholdVolts = -0.251096833179776;
+constexpr double twoPi = 6.283185307179586;
+
+/** A stage as a slot holds it: 10 dB, prepared and at rest. */
+DriveProcessing makeStage()
+{
+    DriveProcessing stage;
+    stage.setParameters (slotDriveDb);
+    stage.initProcessing (testRate, 512);
+    return stage;
+}
+
+std::vector<float> sine (float frequencyHz, float amplitude, int numSamples)
+{
+    std::vector<float> samples ((size_t) numSamples);
+
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = amplitude * (float) std::sin (twoPi * frequencyHz * (double) i / testRate);
+
+    return samples;
+}
+
+/** One sample through a stage whose cathode and currents are all zero, so the
+    grid-to-cathode voltage equals the input (drive 0 dB: input gain 1). */
+DriveProcessing afterOneSampleAtGridVoltage (float vgk)
+{
+    DriveProcessing stage;
+    stage.setParameters (0.0f);
+    stage.vk = stage.ip = stage.ig = stage.hpState = 0.0f;
+    stage.processSamples (&vgk, 1);
+    return stage;
+}
+} // namespace
+
+TEST (DriveProcessing, SilenceAtRestStaysAtRest)
+{
+    auto stage = makeStage();
+    std::vector<float> block (2048, 0.0f);
+    stage.processSamples (block.data(), (int) block.size());
+
+    for (auto sample : block)
+        EXPECT_LT (std::abs (sample), 5.0e-5f);
+
+    EXPECT_NEAR (stage.vk, stage.vkRest, 1.0e-4f);
+    EXPECT_NEAR (stage.ip, stage.ipRest, 1.0e-7f);
+    EXPECT_NEAR (stage.hpState, stage.hpRest, 0.05f);
+}
+
+TEST (DriveProcessing, StepOfOneTenthInvertsAndDecays)
+{
+    auto stage = makeStage();
+    std::vector<float> step (10, 0.1f);
+    stage.processSamples (step.data(), (int) step.size());
+
+    // A rising input lowers the plate: the stage inverts.
+    EXPECT_NEAR (step[0], -0.0922f, 0.001f);
+
+    for (size_t i = 1; i < step.size(); ++i)
+    {
+        EXPECT_LT (step[i], 0.0f);
+        EXPECT_NEAR (step[i] / step[i - 1], 0.995f, 0.002f) << "sample " << i;
+    }
+
+    float release = 0.0f;
+    stage.processSamples (&release, 1);
+    EXPECT_NEAR (release, 0.0048f, 0.0005f);
+}
+
+TEST (DriveProcessing, SinePeaksAreAsymmetric)
+{
+    auto stage = makeStage();
+    constexpr int cycleLength = 100; // 440 Hz at 44.1 kHz: 100.2 samples
+    auto samples = sine (440.0f, 1.0f, 40 * cycleLength);
+    stage.processSamples (samples.data(), (int) samples.size());
+
+    // The first output cycle past the opening half wave, before the cathode
+    // bias has moved: the positive peak (from the input's trough) is the larger.
+    const auto first = samples.begin() + cycleLength / 2;
+    EXPECT_NEAR (*std::max_element (first, first + cycleLength), 0.65f, 0.01f);
+    EXPECT_NEAR (*std::min_element (first, first + cycleLength), -0.47f, 0.01f);
+
+    // Settled (several cathode time constants later) it stays lopsided.
+    const auto settled = samples.end() - 2 * cycleLength;
+    const auto settledMax = *std::max_element (settled, samples.end());
+    const auto settledMin = *std::min_element (settled, samples.end());
+    EXPECT_GT (settledMax + settledMin, 0.05f);
+}
+
+TEST (DriveProcessing, GridDrawsCurrentOnlyAboveThreshold)
+{
+    const auto atThreshold = (float) gridThresholdVolts;
+    ASSERT_LE ((double) atThreshold, gridThresholdVolts);
+    EXPECT_EQ (afterOneSampleAtGridVoltage (atThreshold).ig, 0.0f);
+
+    const auto justAbove = std::nextafter (atThreshold, 0.0f);
+    ASSERT_GT ((double) justAbove, gridThresholdVolts);
+    EXPECT_NEAR (afterOneSampleAtGridVoltage (justAbove).ig, -7.0e-8f, 0.5e-8f);
+}
+
+TEST (DriveProcessing, ZeroGridVoltageLeavesPlateUnscaled)
+{
+    // Shaper at u = 1.5: t = 12.75, y = 19.125 / 31.125; plate = 200 - 100 y.
+    const auto plateVolts = 200.0 - 100.0 * 19.125 / 31.125;
+    EXPECT_NEAR (afterOneSampleAtGridVoltage (0.0f).ip, (300.0 - plateVolts) * 1.0e-5, 1.0e-9);
+}
+
+TEST (DriveProcessing, InactiveStageLeavesAudioUntouched)
+{
+    DriveProcessing stage;
+    stage.initProcessing (testRate, 64);
+    stage.reset();
+    auto samples = sine (1000.0f, 0.8f, 64);
+    const auto original = samples;
+    stage.processSamples (samples.data(), (int) samples.size());
+    EXPECT_EQ (samples, original);
+}
+
+TEST (DriveProcessing, NonFiniteInputReturnsToRest)
+{
+    for (auto bad : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                      -std::numeric_limits<float>::infinity() })
+    {
+        auto stage = makeStage();
+        auto block = sine (440.0f, 0.5f, 256);
+        block[100] = bad;
+        stage.processSamples (block.data(), (int) block.size());
+
+        EXPECT_EQ (stage.vk, stage.vkRest);
+        EXPECT_EQ (stage.ip, stage.ipRest);
+        EXPECT_EQ (stage.ig, stage.igRest);
+        EXPECT_EQ (stage.hpState, stage.hpRest);
+
+        std::vector<float> silence (256, 0.0f);
+        stage.processSamples (silence.data(), (int) silence.size());
+
+        for (auto sample : silence)
+            ASSERT_LT (std::abs (sample), 5.0e-5f) << "after " << bad;
+    }
+}

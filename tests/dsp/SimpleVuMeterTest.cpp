@@ -1,0 +1,96 @@
+#include "dsp/SimpleVuMeter.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+namespace
+{
+constexpr double testRate = 44100.0;
+
+SimpleVuMeter preparedMeter()
+{
+    SimpleVuMeter meter;
+    meter.setSampleRate (testRate);
+    meter.reset();
+    return meter;
+}
+
+float levelAfter (SimpleVuMeter& meter, const std::vector<float>& samples)
+{
+    meter.processSamples (samples.data(), (int) samples.size());
+    meter.refresh();
+    return meter.levelDb;
+}
+} // namespace
+
+TEST (SimpleVuMeter, MeasuresNothingBeforeItHasASampleRate)
+{
+    SimpleVuMeter meter;
+    const std::vector<float> loud (64, 1.0f);
+    EXPECT_EQ (levelAfter (meter, loud), AbstractVuMeterDSP::silentDb);
+    EXPECT_EQ ((float) meter.peakEnv, 0.0f);
+}
+
+TEST (SimpleVuMeter, SteadyLevels)
+{
+    struct Case
+    {
+        float amplitude;
+        float expectedDb;
+    };
+
+    // Negative samples count by their magnitude.
+    for (auto c : { Case { 1.0f, 0.0f }, Case { 0.5f, -6.0206f }, Case { -0.5f, -6.0206f }, Case { -1.0f, 0.0f } })
+    {
+        auto meter = preparedMeter();
+        EXPECT_NEAR (levelAfter (meter, std::vector<float> (4096, c.amplitude)), c.expectedDb, 0.001f) << c.amplitude;
+    }
+}
+
+TEST (SimpleVuMeter, ReleasesOverTwentyMilliseconds)
+{
+    auto meter = preparedMeter();
+    std::vector<float> click (513, 0.0f);
+    click[0] = 1.0f;
+    const auto level = levelAfter (meter, click);
+
+    EXPECT_NEAR ((float) meter.peakEnv, 0.026f, 0.0005f);
+    EXPECT_NEAR (level, -31.7f, 0.1f);
+}
+
+TEST (SimpleVuMeter, FloorIsOneTenThousandth)
+{
+    struct Case
+    {
+        float envelope;
+        float expectedDb;
+    };
+
+    for (auto c : { Case { 0.00009f, AbstractVuMeterDSP::silentDb }, Case { 0.0001f, -80.0f } })
+    {
+        auto meter = preparedMeter();
+        meter.peakEnv = c.envelope;
+        meter.refresh();
+        EXPECT_NEAR ((float) meter.levelDb, c.expectedDb, 0.0001f) << c.envelope;
+    }
+}
+
+TEST (SimpleVuMeter, ResetSilencesAndNonFiniteInputDoesNotStick)
+{
+    auto meter = preparedMeter();
+    levelAfter (meter, std::vector<float> (64, 0.7f));
+    meter.reset();
+    EXPECT_EQ ((float) meter.peakEnv, 0.0f);
+    EXPECT_EQ ((float) meter.levelDb, AbstractVuMeterDSP::silentDb);
+
+    for (auto bad : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity() })
+    {
+        std::vector<float> block (64, 0.25f);
+        block[10] = bad;
+        levelAfter (meter, block);
+        EXPECT_EQ ((float) meter.peakEnv, 0.0f) << bad;
+        EXPECT_NEAR (levelAfter (meter, std::vector<float> (4096, 0.5f)), -6.0206f, 0.001f) << bad;
+    }
+}
