@@ -6,8 +6,9 @@ namespace
     "Tarvolin.lv2" from a hidden folder such as "~/.lv2". */
 bool isBundleNamed (const juce::File& folder, juce::StringRef extension)
 {
-    return folder.getFileNameWithoutExtension().isNotEmpty()
-           && (extension.isEmpty() ? folder.getFileExtension().isNotEmpty() : folder.hasFileExtension (extension));
+    const auto ownExtension = folder.getFileExtension();
+    return ownExtension.isNotEmpty() && folder.getFileName().length() > ownExtension.length()
+           && (extension.isEmpty() || folder.hasFileExtension (extension));
 }
 } // namespace
 

@@ -1,0 +1,349 @@
+// What hosts, project files and preset files may hand over, through both
+// doors that read it: the host state and the preset loader. Run under
+// AddressSanitizer and UndefinedBehaviorSanitizer in CI.
+
+#include "engine/PluginProcessor.h"
+
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr int numParameters = ParameterMapping::numParameters;
+constexpr int testBlockSize = 128;
+constexpr float defaultValue = -1.0f; // in the table: "the parameter's default"
+
+juce::MemoryBlock blobOf (const juce::String& xmlText)
+{
+    juce::MemoryBlock block;
+    juce::MemoryOutputStream out (block, false);
+    out.writeInt (0x21324356);
+    out.writeInt ((int) xmlText.getNumBytesAsUTF8());
+    out << xmlText;
+    out.writeByte (0);
+    return block;
+}
+
+int indexOfID (const ParameterMapping& params, const juce::String& id)
+{
+    for (int i = 0; i < numParameters; ++i)
+        if (params.getParameterUniqueID (i) == id)
+            return i;
+
+    return -1;
+}
+
+void expectDefinedValues (const TarvolinAudioProcessor& processor, const juce::String& context)
+{
+    for (int i = 0; i < numParameters; ++i)
+    {
+        const auto value = processor.params.getValue (i);
+        ASSERT_TRUE (value >= 0.0f && value <= 1.0f) << context << ": parameter " << i << " = " << value;
+        const auto controller = processor.params.getMidiCCParameter (i);
+        ASSERT_TRUE (controller >= -1 && controller <= 127) << context << ": controller " << i;
+    }
+
+    for (const auto& slot : processor.slots)
+        ASSERT_TRUE (slot.getCurrentIndex() >= 0 && slot.getCurrentIndex() <= 13) << context;
+}
+
+/** Every slot switched on with its tube stage, whatever else was restored. */
+void expectFiniteAudioFromEverySlot (TarvolinAudioProcessor& processor, const juce::String& context)
+{
+    for (int slot = 0; slot < ParameterMapping::numSlots; ++slot)
+    {
+        processor.setParameter (ParameterMapping::indexOf (slot, ParameterMapping::enabled), 1.0f);
+        processor.setParameter (ParameterMapping::indexOf (slot, ParameterMapping::hot), 1.0f);
+    }
+
+    juce::AudioBuffer<float> buffer (2, testBlockSize);
+    juce::Random random (7);
+
+    for (int block = 0; block < 4; ++block)
+    {
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < testBlockSize; ++i)
+                buffer.setSample (ch, i, random.nextFloat() - 0.5f);
+
+        juce::MidiBuffer midi;
+        processor.processBlock (buffer, midi);
+
+        for (int ch = 0; ch < 2; ++ch)
+            for (int i = 0; i < testBlockSize; ++i)
+                ASSERT_TRUE (std::isfinite (buffer.getSample (ch, i))) << context;
+    }
+}
+
+struct ValueCase
+{
+    const char* attribute;
+    const char* text;
+    float expected; // normalised, or defaultValue
+};
+
+// Clamped to 0..1; not finite gives the default; a gadget index outside
+// 0..13 gives gadget 0; numbers too long for the readers saturate.
+const ValueCase valueCases[] = {
+    { "PRM10", "nan", defaultValue },
+    { "PRM10", "NaN", defaultValue },
+    { "PRM10", "1e400", defaultValue },
+    { "PRM10", "-1e400", defaultValue },
+    { "PRM10", "inf", defaultValue },
+    { "PRM10", "1e99999999999999", defaultValue },
+    { "PRM10", "1e-99999999999999", 0.0f },
+    { "PRM10", "-5", 0.0f },
+    { "PRM10", "5", 1.0f },
+    { "PRM10", "3.5e38", 1.0f },
+    { "PRM10", "1e300", 1.0f },
+    { "PRM10", "0.25abc", 0.25f },
+    { "PRM10", "abc", 0.0f },
+    { "PRM10", "", 0.0f },
+    { "OUTPUT2", "nan", 0.5f },
+    { "ENABLED0", "nan", 1.0f },
+    { "HOT1", "1e400", 0.0f },
+    { "INDXALGO0", "99", 0.0f },
+    { "INDXALGO0", "-3", 0.0f },
+    { "INDXALGO0", "13", 1.0f },
+    { "INDXALGO0", "7.9", 7.0f / 13.0f },
+    { "INDXALGO0", "nan", 0.0f },
+    { "INDXALGO0", "-2147483648", 0.0f },
+    { "INDXALGO0", "99999999999999999999", 0.0f },
+    { "INDXALGO0", "-99999999999999999999", 0.0f },
+};
+
+struct ControllerCase
+{
+    const char* text;
+    int expected;
+};
+
+const ControllerCase controllerCases[] = {
+    { "12", 12 },
+    { "-1", -1 },
+    { "128", -1 },
+    { "-7", -1 },
+    { "-2147483648", -1 },
+    { "4294967296", -1 },
+    { "99999999999999999999", -1 },
+    { "abc", 0 },
+};
+
+juce::String describe (const ValueCase& c)
+{
+    return juce::String (c.attribute) + "=\"" + c.text + "\"";
+}
+
+float expectedValue (const ValueCase& c, int index)
+{
+    return c.expected == defaultValue ? ParameterMapping::defaultValue (index) : c.expected;
+}
+} // namespace
+
+class HostileInput : public ::testing::Test
+{
+protected:
+    HostileInput() { processor.prepareToPlay (48000.0, testBlockSize); }
+
+    void restore (const void* data, int size) { processor.setStateInformation (data, size); }
+    void restore (const juce::MemoryBlock& block) { restore (block.getData(), (int) block.getSize()); }
+
+    /** A preset file in a private tree, loaded into the processor's values. */
+    void loadPresetText (const juce::String& text)
+    {
+        const auto file = presetRoot.folder.getChildFile ("F/hostile.pmt");
+        file.getParentDirectory().createDirectory();
+        file.replaceWithText (text);
+        PresetManagement store (&processor.params, presetRoot.folder);
+        store.loadPreset (0, 0);
+        processor.updateParameters();
+    }
+
+    void loadPresetBytes (const juce::MemoryBlock& bytes)
+    {
+        const auto file = presetRoot.folder.getChildFile ("F/hostile.pmt");
+        file.getParentDirectory().createDirectory();
+        file.replaceWithData (bytes.getData(), bytes.getSize());
+        PresetManagement store (&processor.params, presetRoot.folder);
+        store.loadPreset (0, 0);
+        processor.updateParameters();
+    }
+
+    TarvolinAudioProcessor processor;
+    TemporaryFolder presetRoot;
+};
+
+//==============================================================================
+TEST_F (HostileInput, ValuesInTheHostState)
+{
+    for (const auto& c : valueCases)
+    {
+        restore (blobOf ("<Tarvolin NumParameters=\"40\" " + describe (c) + "/>"));
+        const auto index = indexOfID (processor.params, c.attribute);
+        EXPECT_EQ (processor.params.getValue (index), expectedValue (c, index)) << describe (c);
+        expectDefinedValues (processor, describe (c));
+    }
+
+    expectFiniteAudioFromEverySlot (processor, "values in the host state");
+}
+
+TEST_F (HostileInput, ValuesInAPresetFile)
+{
+    for (const auto& c : valueCases)
+    {
+        loadPresetText ("<Gadgets NumParameters=\"40\" " + describe (c) + "/>");
+        const auto index = indexOfID (processor.params, c.attribute);
+        EXPECT_EQ (processor.params.getValue (index), expectedValue (c, index)) << describe (c);
+        expectDefinedValues (processor, describe (c));
+    }
+
+    expectFiniteAudioFromEverySlot (processor, "values in a preset file");
+}
+
+TEST_F (HostileInput, ControllersInTheHostState)
+{
+    for (const auto& c : controllerCases)
+    {
+        restore (blobOf ("<Tarvolin NumParameters=\"40\" PRM10CC=\"" + juce::String (c.text) + "\"/>"));
+        EXPECT_EQ (processor.params.getMidiCCParameter (3), c.expected) << c.text;
+    }
+}
+
+TEST_F (HostileInput, ParameterCounts)
+{
+    for (const auto* count : { "-2147483648", "99999999999", "40.5", "1e400", "nan" })
+    {
+        const auto attributes = "NumParameters=\"" + juce::String (count) + "\" PRM10=\"0.25\"";
+        restore (blobOf ("<Tarvolin " + attributes + "/>"));
+        expectDefinedValues (processor, count);
+        loadPresetText ("<Gadgets " + attributes + "/>");
+        expectDefinedValues (processor, count);
+    }
+}
+
+//==============================================================================
+TEST_F (HostileInput, TruncatedStateBlocks)
+{
+    processor.setParameter (3, 0.3f);
+    juce::MemoryBlock valid;
+    processor.getStateInformation (valid);
+
+    for (size_t length = 0; length <= valid.getSize(); ++length)
+    {
+        // A heap copy of exactly this length, so reading past it is caught.
+        juce::HeapBlock<char> bytes (juce::jmax ((size_t) 1, length));
+        memcpy (bytes.get(), valid.getData(), length);
+        restore (bytes.get(), (int) length);
+        expectDefinedValues (processor, "length " + juce::String ((int) length));
+    }
+
+    expectFiniteAudioFromEverySlot (processor, "truncated");
+}
+
+TEST_F (HostileInput, LengthFieldsBeyondTheBlock)
+{
+    juce::MemoryBlock valid;
+    processor.getStateInformation (valid);
+
+    for (auto claimed : { 0xffffffffu, 0x80000000u, 0x7fffffffu, (juce::uint32) valid.getSize(), 0u })
+    {
+        auto block = valid;
+        auto* bytes = static_cast<juce::uint8*> (block.getData());
+
+        for (int i = 0; i < 4; ++i)
+            bytes[4 + i] = (juce::uint8) (claimed >> (8 * i));
+
+        restore (block);
+        expectDefinedValues (processor, juce::String::toHexString ((juce::int64) claimed));
+    }
+
+    // A misaligned copy of a valid block reads the same.
+    juce::HeapBlock<char> shifted (valid.getSize() + 1);
+    memcpy (shifted.get() + 1, valid.getData(), valid.getSize());
+    processor.setParameter (3, 0.9f);
+    restore (shifted.get() + 1, (int) valid.getSize());
+    EXPECT_EQ (processor.params.getValue (3), 0.5f);
+
+    restore (valid.getData(), -5);
+    restore (nullptr, 1000);
+    expectDefinedValues (processor, "negative size, null data");
+}
+
+TEST_F (HostileInput, RandomBytes)
+{
+    const auto seed = juce::Random::getSystemRandom().nextInt();
+    SCOPED_TRACE ("seed " + std::to_string (seed));
+    juce::Random random (seed);
+
+    for (int round = 0; round < 300; ++round)
+    {
+        juce::MemoryBlock bytes ((size_t) random.nextInt (600) + 1);
+        random.fillBitsRandomly (bytes.getData(), bytes.getSize());
+
+        // Half the rounds behind a valid magic number and a fitting length.
+        if (round % 2 == 1 && bytes.getSize() > 8)
+        {
+            auto* raw = static_cast<juce::uint8*> (bytes.getData());
+            const juce::uint8 header[] = { 'V', 'C', '2', '!' };
+            memcpy (raw, header, 4);
+            const auto length = (juce::uint32) bytes.getSize() - 8;
+
+            for (int i = 0; i < 4; ++i)
+                raw[4 + i] = (juce::uint8) (length >> (8 * i));
+        }
+
+        restore (bytes);
+        expectDefinedValues (processor, "state round " + juce::String (round));
+
+        if (round % 10 == 0)
+        {
+            loadPresetBytes (bytes);
+            expectDefinedValues (processor, "preset round " + juce::String (round));
+        }
+    }
+
+    expectFiniteAudioFromEverySlot (processor, "random bytes");
+}
+
+TEST_F (HostileInput, DocumentsTheParserCannotSurvive)
+{
+    // Deep nesting overflows the parser's stack; entity definitions make it
+    // loop. Both are refused and read like any document that does not parse.
+    const auto deep = juce::String::repeatedString ("<a>", 200000);
+
+    const juce::String entities ("<!DOCTYPE x [ <!ENTITY a \"aaaaaaaaaa\"> <!ENTITY b \"&a;&a;&a;&a;&a;\"> ]>"
+                                 "<Tarvolin NumParameters=\"40\" PRM10=\"&b;\"/>");
+
+    for (const auto& text : { deep, entities, "<Tarvolin NumParameters=\"40\" PRM10=\"0.25\">" + deep })
+    {
+        processor.setParameter (3, 0.9f);
+        restore (blobOf (text));
+        EXPECT_EQ (processor.params.getValue (3), 0.9f);
+
+        loadPresetText (text);
+        EXPECT_EQ (processor.params.getValue (3), 0.9f);
+    }
+
+    // Comments, processing instructions and a self-closed child are fine.
+    restore (blobOf ("<?xml version=\"1.0\"?><!-- <a><a> --><Tarvolin NumParameters=\"40\" PRM10=\"0.25\"><x/></Tarvolin>"));
+    EXPECT_EQ (processor.params.getValue (3), 0.25f);
+}
+
+TEST_F (HostileInput, TruncatedPresetFiles)
+{
+    const TemporaryFolder scratch;
+    PresetManagement saver (&processor.params, scratch.folder.getChildFile ("Presets"));
+    processor.setParameter (3, 0.3f);
+    const auto saved = saver.getFolderPreset (0).getChildFile ("full.pmt");
+    saver.savePreset (saved);
+    juce::MemoryBlock full;
+    ASSERT_TRUE (saved.loadFileAsData (full));
+
+    for (size_t length = 0; length <= full.getSize(); length += 7)
+    {
+        loadPresetBytes (juce::MemoryBlock (full.getData(), length));
+        expectDefinedValues (processor, "preset length " + juce::String ((int) length));
+    }
+
+    expectFiniteAudioFromEverySlot (processor, "truncated presets");
+}
