@@ -1,6 +1,5 @@
 #include "SafeXml.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace
@@ -12,68 +11,46 @@ bool startsWith (const char* text, const char* prefix) noexcept
 {
     return std::strncmp (text, prefix, std::strlen (prefix)) == 0;
 }
-
-/** Past the end of a construct such as a comment; at the final zero when it never ends. */
-const char* skipPast (const char* text, const char* terminator) noexcept
-{
-    const auto* end = std::strstr (text, terminator);
-    return end != nullptr ? end + std::strlen (terminator) - 1 : text + std::strlen (text) - 1;
-}
-
-/** The '>' closing a start tag, skipping quoted attribute values; at the final zero when there is none. */
-const char* endOfTag (const char* text) noexcept
-{
-    char quote = 0;
-
-    for (; *text != 0; ++text)
-    {
-        if (quote != 0)
-        {
-            if (*text == quote)
-                quote = 0;
-        }
-        else if (*text == '"' || *text == '\'')
-        {
-            quote = *text;
-        }
-        else if (*text == '>')
-        {
-            return text;
-        }
-    }
-
-    return text - 1;
-}
 } // namespace
 
 bool SafeXml::isRefused (const juce::String& text)
 {
-    int depth = 0;
+    const auto* s = text.toRawUTF8();
 
-    for (const char* s = text.toRawUTF8(); *s != 0; ++s)
+    // The parser steps over a multi-byte sequence without looking for the
+    // end of the text, so a broken one at the end reads past it.
+    if (! juce::CharPointer_UTF8::isValidString (s, (int) text.getNumBytesAsUTF8()))
+        return true;
+
+    int markup = 0;
+    bool inProlog = true; // nothing but declarations and comments so far
+
+    for (; *s != 0; ++s)
     {
         if (*s != '<')
             continue;
 
-        if (startsWith (s, "<!--"))
-            s = skipPast (s, "-->");
-        else if (startsWith (s, "<![CDATA["))
-            s = skipPast (s, "]]>");
-        else if (startsWith (s, "<?"))
-            s = skipPast (s, "?>");
+        // Every element starts with '<', so this also bounds the nesting,
+        // however the parser reads a malformed document.
+        if (++markup > maxMarkup)
+            return true;
+
+        if (s[1] == '?')
+        {
+            if (! inProlog)
+                return true;
+        }
+        else if (startsWith (s, "<!--"))
+        {
+            continue;
+        }
         else if (s[1] == '!')
-            return true; // a document type declaration
-        else if (s[1] == '/')
-            depth = std::max (0, depth - 1); // stray closing tags bank no depth
+        {
+            return true; // a document type declaration (or CDATA, which we never write)
+        }
         else
         {
-            if (++depth > maxDepth)
-                return true;
-
-            s = endOfTag (s);
-
-            if (*s == '>' && s[-1] == '/')
-                --depth; // closes itself
+            inProlog = false;
         }
     }
 
