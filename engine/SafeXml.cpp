@@ -7,9 +7,54 @@ namespace
 constexpr juce::uint32 magicXmlNumber = 0x21324356;
 constexpr int headerSize = 8;
 
+constexpr juce::juce_wchar largestCodePoint = 0x10ffff;
+constexpr int maxDecimalDigits = 7;
+constexpr int maxHexDigits = 6;
+
 bool startsWith (const char* text, const char* prefix) noexcept
 {
     return std::strncmp (text, prefix, std::strlen (prefix)) == 0;
+}
+
+bool startsWithIgnoringCase (const char* text, const char* lowerCasePrefix) noexcept
+{
+    for (; *lowerCasePrefix != 0; ++text, ++lowerCasePrefix)
+        if (juce::CharacterFunctions::toLowerCase ((juce::juce_wchar) (juce::uint8) *text) != (juce::juce_wchar) *lowerCasePrefix)
+            return false;
+
+    return true;
+}
+
+/** '&' must start a reference the parser reads safely: one of the five
+    named ones or a character number naming a Unicode character. (The parser
+    steps past the end of the text after some malformed ones.) */
+bool isWellFormedReference (const char* ampersand) noexcept
+{
+    for (const auto* name : { "&amp;", "&quot;", "&apos;", "&lt;", "&gt;" })
+        if (startsWithIgnoringCase (ampersand, name))
+            return true;
+
+    if (ampersand[1] != '#')
+        return false;
+
+    const bool isHex = ampersand[2] == 'x' || ampersand[2] == 'X';
+    const auto base = isHex ? 16 : 10;
+    const auto maxDigits = isHex ? maxHexDigits : maxDecimalDigits;
+    const auto* digit = ampersand + (isHex ? 3 : 2);
+    juce::juce_wchar codePoint = 0;
+    int numDigits = 0;
+
+    for (; *digit != ';'; ++digit)
+    {
+        const auto value = juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) (juce::uint8) *digit);
+
+        if (value < 0 || value >= base || ++numDigits > maxDigits)
+            return false;
+
+        codePoint = codePoint * (juce::juce_wchar) base + (juce::juce_wchar) value;
+    }
+
+    return numDigits > 0 && codePoint >= 1 && codePoint <= largestCodePoint;
 }
 } // namespace
 
@@ -27,6 +72,14 @@ bool SafeXml::isRefused (const juce::String& text)
 
     for (; *s != 0; ++s)
     {
+        if (*s == '&')
+        {
+            if (! isWellFormedReference (s))
+                return true;
+
+            continue;
+        }
+
         if (*s != '<')
             continue;
 

@@ -3,7 +3,8 @@
 #include <juce_core/juce_core.h>
 
 /** The framework's XML parser, kept away from documents it cannot survive:
-    - text that is not valid UTF-8 makes it read past the end of its buffer;
+    - text that is not valid UTF-8, or a malformed character reference such
+      as "&#x" at the end, makes it read past the end of its buffer;
     - a document type declaration lets entity definitions expand without end;
     - a processing instruction inside an element, followed by text, makes it
       loop for ever;

@@ -308,10 +308,11 @@ TEST_F (HostileInput, RandomBytes)
 TEST_F (HostileInput, DocumentsTheParserCannotSurvive)
 {
     // Found by fuzzing: the framework's parser reads past its buffer on broken
-    // UTF-8, overflows its stack on deep nesting (also when an unquoted
-    // attribute hides it from a naive scan), loops for ever on entity
-    // definitions and on a processing instruction followed by text inside an
-    // element. All are refused and read like any document that does not parse.
+    // UTF-8 and on some malformed references, overflows its stack on deep
+    // nesting (also when an unquoted attribute hides it from a naive scan),
+    // loops for ever on entity definitions and on a processing instruction
+    // followed by text inside an element. All are refused and read like any
+    // document that does not parse.
     juce::MemoryOutputStream fuzzed;
     juce::Base64::convertFromBase64 (fuzzed, "VkMyIZ4EAAA8VGlydm9saW48P3htbCB2ZXJzaW9uPSIxLjAiIGX///////////////////////////////////////"
                                              "////////////////////////////////////////////////////////////////////////////////////////"
@@ -332,7 +333,11 @@ TEST_F (HostileInput, DocumentsTheParserCannotSurvive)
                            Case { "deep in content", values + ">" + deep },
                            Case { "deep behind an attribute", values + " x=1 y=\"" + deep + "\">" },
                            Case { "entities", "<!DOCTYPE x [ <!ENTITY a \"aaaa\"> <!ENTITY b \"&a;&a;\"> ]>" + values + " PRM20=\"&b;\"/>" },
-                           Case { "instruction in content", values + "><?x?>text</Tarvolin>" } })
+                           Case { "instruction in content", values + "><?x?>text</Tarvolin>" },
+                           Case { "reference cut by the end", values + "><a>&#X" },
+                           Case { "reference to no character", values + " x=\"&#0;\"/>" },
+                           Case { "reference beyond Unicode", values + " x=\"&#x110000;\"/>" },
+                           Case { "unknown reference", values + " x=\"&nbsp;\"/>" } })
     {
         processor.setParameter (3, 0.9f);
         restore (blobOf (c.text));
@@ -347,8 +352,8 @@ TEST_F (HostileInput, DocumentsTheParserCannotSurvive)
     restore (fuzzed.getMemoryBlock());
     expectDefinedValues (processor, "fuzzed block");
 
-    // A declaration, comments and a child element are fine.
-    restore (blobOf ("<?xml version=\"1.0\"?><!-- <a><a> -->" + values + "><!-- c --><x/></Tarvolin>"));
+    // A declaration, comments, references and a child element are fine.
+    restore (blobOf ("<?xml version=\"1.0\"?><!-- <a><a> -->" + values + " x=\"&amp;&LT;&#65;&#x263a;\"><!-- c --><x/></Tarvolin>"));
     EXPECT_EQ (processor.params.getValue (3), 0.25f);
 }
 
