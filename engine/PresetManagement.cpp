@@ -133,6 +133,9 @@ juce::File PresetManagement::getFilePreset (int folder, int entry) const
 
 juce::File PresetManagement::getFolderPreset (int folder) const
 {
+    if (folder < 0)
+        return rootFolder;
+
     const auto folders = getStringFolders();
 
     if (! juce::isPositiveAndBelow (folder, folders.size()))
