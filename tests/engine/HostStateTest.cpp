@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace
 {
 constexpr int numParameters = ParameterMapping::numParameters;
@@ -310,4 +313,49 @@ TEST_F (HostStateTest, RestoreBeforeAndAfterPreparing)
 
     restore (processor, stateFor (11, 0.8f));
     expectSlotOne (11, 0.8f);
+}
+
+TEST_F (HostStateTest, RestoresAndPresetsWhileAudioRuns)
+{
+    const PresetInTree preset (processor, markerPreset);
+    processor.prepareToPlay (testRate, testBlockSize);
+
+    for (int slot = 0; slot < ParameterMapping::numSlots; ++slot)
+        processor.setParameter (indexOf (slot, ParameterMapping::hot), 1.0f);
+
+    const auto saved = stateOf (processor);
+    const auto naming = blobOf (stateNaming (preset.folder.getFileName(), "chosen.pmt", "NumParameters=\"40\" ENABLED2=\"1\" INDXALGO2=\"9\""));
+    std::atomic<bool> running { true };
+    std::atomic<bool> allFinite { true };
+
+    std::thread audio ([&] {
+        juce::AudioBuffer<float> buffer (2, testBlockSize);
+        juce::Random random (3);
+
+        while (running)
+        {
+            for (int ch = 0; ch < 2; ++ch)
+                for (int i = 0; i < testBlockSize; ++i)
+                    buffer.setSample (ch, i, random.nextFloat() - 0.5f);
+
+            juce::MidiBuffer midi;
+            processor.processBlock (buffer, midi);
+
+            for (int ch = 0; ch < 2; ++ch)
+                if (! std::isfinite (buffer.getMagnitude (ch, 0, testBlockSize)))
+                    allFinite = false;
+        }
+    });
+
+    for (int round = 0; round < 50; ++round)
+    {
+        restore (processor, round % 2 == 0 ? naming : saved);
+        processor.presets->loadNextPreset();
+        processor.updateParameters();
+        (void) stateOf (processor);
+    }
+
+    running = false;
+    audio.join();
+    EXPECT_TRUE (allFinite);
 }
