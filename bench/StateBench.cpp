@@ -29,7 +29,8 @@ void BM_TubeStage (benchmark::State& state)
     }
 
     const auto samples = (double) state.iterations() * blockSize;
-    state.counters["ns_per_sample"] = benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 /** What a host does when it saves a project and opens it again. */

@@ -8,7 +8,7 @@ namespace
 {
 // exp(-2 pi 1000 / (20 ms x fs)): the 20 ms time coefficient.
 constexpr float releaseExponent = -314.15927f;
-}
+} // namespace
 
 void SimpleVuMeter::setSampleRate (double newSampleRate)
 {

@@ -16,10 +16,7 @@ constexpr size_t lengthOffset = 4;
 constexpr size_t headerSize = 8;
 
 /** A state may only name a preset inside the tree: no path in a name. */
-bool isPlainName (const juce::String& name)
-{
-    return ! name.containsAnyOf ("/\\") && name != "..";
-}
+bool isPlainName (const juce::String& name) { return ! name.containsAnyOf ("/\\") && name != ".."; }
 } // namespace
 
 juce::XmlElement HostState::createElement (const ParameterMapping& params, const PresetManagement& presets)
@@ -131,5 +128,6 @@ void HostState::restoreValues (const juce::XmlElement& element, ParameterMapping
     }
 
     for (int i = 0; i < ParameterMapping::numParameters; ++i)
-        params.midiCC[(size_t) i] = StoredValues::readController (element, params.getParameterUniqueID (i) + controllerSuffix);
+        params.midiCC[(size_t) i] =
+            StoredValues::readController (element, params.getParameterUniqueID (i) + controllerSuffix);
 }

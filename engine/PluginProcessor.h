@@ -81,7 +81,7 @@ public:
     GadgetManager slots[numSlots];
     ParameterMapping params;
     std::unique_ptr<PresetManagement> presets; // built last, deleted first
-    SimpleVuMeter meters[2];                  // 0 input, 1 output
+    SimpleVuMeter meters[2]; // 0 input, 1 output
 
 private:
     void applyMidiControllers (const juce::MidiBuffer& midi);

@@ -40,7 +40,8 @@ int lastIndexOf (const juce::StringArray& names, const juce::String& name)
     short without the stream noticing. */
 void replaceFileWithText (const juce::File& target, const juce::String& text)
 {
-    const juce::TemporaryFile temporary (target, target.getSiblingFile (target.getFileName() + temporarySuffix).getNonexistentSibling());
+    const juce::TemporaryFile temporary (
+        target, target.getSiblingFile (target.getFileName() + temporarySuffix).getNonexistentSibling());
 
     {
         juce::FileOutputStream out (temporary.getFile());
@@ -67,7 +68,8 @@ PresetManagement::PresetManagement (ParameterMapping* mappingToFill)
 }
 
 PresetManagement::PresetManagement (ParameterMapping* mappingToFill, const juce::File& root)
-    : rootFolder (root), mapping (mappingToFill)
+    : rootFolder (root)
+    , mapping (mappingToFill)
 {
     // Results ignored: a tree that cannot be created simply lists nothing.
     if (! rootFolder.exists())
@@ -103,10 +105,7 @@ juce::Array<int> PresetManagement::countEntries() const
     return counts;
 }
 
-juce::StringArray PresetManagement::getStringFolders() const
-{
-    return namesOf (listFolders());
-}
+juce::StringArray PresetManagement::getStringFolders() const { return namesOf (listFolders()); }
 
 juce::StringArray PresetManagement::getStringEntries (int folder) const
 {

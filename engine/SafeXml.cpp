@@ -19,7 +19,8 @@ bool startsWith (const char* text, const char* prefix) noexcept
 bool startsWithIgnoringCase (const char* text, const char* lowerCasePrefix) noexcept
 {
     for (; *lowerCasePrefix != 0; ++text, ++lowerCasePrefix)
-        if (juce::CharacterFunctions::toLowerCase ((juce::juce_wchar) (juce::uint8) *text) != (juce::juce_wchar) *lowerCasePrefix)
+        if (juce::CharacterFunctions::toLowerCase ((juce::juce_wchar) (juce::uint8) *text)
+            != (juce::juce_wchar) *lowerCasePrefix)
             return false;
 
     return true;

@@ -20,10 +20,7 @@ constexpr const char* saturatedExponent = "999999999";
 constexpr int lastGadget = ParameterMapping::numGadgets - 1;
 constexpr int lastController = 127;
 
-bool isAsciiDigit (char c) noexcept
-{
-    return c >= '0' && c <= '9';
-}
+bool isAsciiDigit (char c) noexcept { return c >= '0' && c <= '9'; }
 
 /** Replaces every over-long exponent by the largest one the framework can
     gather. Such an exponent already makes the value infinite or zero, so the
@@ -59,8 +56,8 @@ std::string withSaturatedExponents (std::string text)
 juce::String StoredValues::formatValue (float normalised)
 {
     char text[64];
-    const auto result = std::to_chars (text, text + sizeof (text), (double) normalised,
-                                       std::chars_format::general, storedSignificantDigits);
+    const auto result = std::to_chars (
+        text, text + sizeof (text), (double) normalised, std::chars_format::general, storedSignificantDigits);
     return juce::String (text, (size_t) (result.ptr - text));
 }
 
@@ -140,5 +137,7 @@ int StoredValues::readGadgetIndex (const juce::XmlElement& element, juce::String
 int StoredValues::readController (const juce::XmlElement& element, juce::StringRef name)
 {
     const auto controller = readInt (element, name, ParameterMapping::noController);
-    return (controller >= ParameterMapping::noController && controller <= lastController) ? controller : ParameterMapping::noController;
+    return (controller >= ParameterMapping::noController && controller <= lastController)
+               ? controller
+               : ParameterMapping::noController;
 }

@@ -24,8 +24,9 @@ void requireDefinedValues (const ParameterMapping& params)
 struct Fixture
 {
     Fixture()
-        : root (juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("tarvolin-fuzz-" + juce::Uuid().toString())),
-          presets (&params, root)
+        : root (juce::File::getSpecialLocation (juce::File::tempDirectory)
+                    .getChildFile ("tarvolin-fuzz-" + juce::Uuid().toString()))
+        , presets (&params, root)
     {
     }
 

@@ -130,7 +130,8 @@ TEST (DriveProcessing, InactiveStageLeavesAudioUntouched)
 
 TEST (DriveProcessing, NonFiniteInputReturnsToRest)
 {
-    for (auto bad : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+    for (auto bad : { std::numeric_limits<float>::quiet_NaN(),
+                      std::numeric_limits<float>::infinity(),
                       -std::numeric_limits<float>::infinity() })
     {
         auto stage = makeStage();

@@ -16,7 +16,8 @@ TEST (BundleLocation, TheFolderHoldingEachKindOfBinary)
                            Case { "/home/u/.vst/libTarvolin.so", "/home/u/.vst" },
                            Case { "/home/u/.lv2/libTarvolin.so", "/home/u/.lv2" },
                            Case { "/opt/tarvolin/Tarvolin", "/opt/tarvolin" },
-                           Case { "/Library/Audio/Plug-Ins/Components/Tarvolin.component/Contents/MacOS/Tarvolin", "/Library/Audio/Plug-Ins/Components" },
+                           Case { "/Library/Audio/Plug-Ins/Components/Tarvolin.component/Contents/MacOS/Tarvolin",
+                                  "/Library/Audio/Plug-Ins/Components" },
                            Case { "/Applications/Tarvolin.app/Contents/MacOS/Tarvolin", "/Applications" },
                            Case { "/srv/Contents/bin/Tarvolin", "/srv/Contents/bin" } })
     {

@@ -11,10 +11,7 @@ constexpr int numParameters = ParameterMapping::numParameters;
 constexpr double testRate = 48000.0;
 constexpr int testBlockSize = 256;
 
-int indexOf (int slot, int kind)
-{
-    return ParameterMapping::indexOf (slot, kind);
-}
+int indexOf (int slot, int kind) { return ParameterMapping::indexOf (slot, kind); }
 
 /** The framework's binary XML wrapper around any text. */
 juce::MemoryBlock blobOf (const juce::String& xmlText)
@@ -44,8 +41,8 @@ void restore (TarvolinAudioProcessor& processor, const juce::MemoryBlock& block)
 struct PresetInTree
 {
     PresetInTree (const TarvolinAudioProcessor& processor, const juce::String& documentText)
-        : folder (processor.presets->rootFolder.getChildFile ("state-test-" + juce::Uuid().toString())),
-          file (folder.getChildFile ("chosen.pmt"))
+        : folder (processor.presets->rootFolder.getChildFile ("state-test-" + juce::Uuid().toString()))
+        , file (folder.getChildFile ("chosen.pmt"))
     {
         folder.createDirectory();
         file.replaceWithText (documentText);
@@ -150,14 +147,16 @@ TEST_F (HostStateTest, GadgetIndexThirteenSelectsTheLastGadget)
 TEST_F (HostStateTest, ANamedPresetIsLoadedWhileTheStateValuesWin)
 {
     const PresetInTree preset (processor, markerPreset);
-    restore (processor, blobOf (stateNaming (preset.folder.getFileName(), "chosen.pmt", "NumParameters=\"40\" PRM10=\"0.75\"")));
+    restore (processor,
+             blobOf (stateNaming (preset.folder.getFileName(), "chosen.pmt", "NumParameters=\"40\" PRM10=\"0.75\"")));
 
     EXPECT_EQ (processor.presets->getLoadedFilePreset(), preset.file);
     EXPECT_EQ (processor.presets->getCurrentText(), "chosen");
     EXPECT_EQ (processor.params.getValue (indexOf (0, ParameterMapping::control1)), 0.75f);
 
     // And the next save names it again.
-    const auto element = juce::AudioProcessor::getXmlFromBinary (stateOf (processor).getData(), (int) stateOf (processor).getSize());
+    const auto element =
+        juce::AudioProcessor::getXmlFromBinary (stateOf (processor).getData(), (int) stateOf (processor).getSize());
     ASSERT_NE (element, nullptr);
     EXPECT_EQ (element->getStringAttribute ("PresetFolder"), preset.folder.getFileName());
     EXPECT_EQ (element->getStringAttribute ("PresetFilename"), "chosen.pmt");
@@ -170,7 +169,8 @@ TEST_F (HostStateTest, APresetGoneFromDiskLeavesTheStoreAsItWas)
     processor.presets->getIndexesPreset (preset.file, folder, entry);
     processor.presets->loadPreset (folder, entry);
 
-    restore (processor, blobOf (stateNaming (preset.folder.getFileName(), "deleted.pmt", "NumParameters=\"40\" PRM10=\"0.75\"")));
+    restore (processor,
+             blobOf (stateNaming (preset.folder.getFileName(), "deleted.pmt", "NumParameters=\"40\" PRM10=\"0.75\"")));
 
     EXPECT_EQ (processor.presets->getLoadedFilePreset(), preset.file);
     EXPECT_EQ (processor.params.getValue (indexOf (0, ParameterMapping::control1)), 0.75f);
@@ -199,7 +199,8 @@ TEST_F (HostStateTest, PresetNamesWithAPathLoadTheDefault)
         // No parameter count: the values are those of the preset chosen, the default.
         restore (processor, blobOf (stateNaming (c.folder, c.fileName, {})));
         EXPECT_EQ (processor.presets->getLoadedFilePreset(), juce::File()) << c.folder << " " << c.fileName;
-        EXPECT_EQ (processor.params.getValue (indexOf (0, ParameterMapping::control1)), 0.5f) << c.folder << " " << c.fileName;
+        EXPECT_EQ (processor.params.getValue (indexOf (0, ParameterMapping::control1)), 0.5f)
+            << c.folder << " " << c.fileName;
     }
 }
 
@@ -209,7 +210,9 @@ TEST_F (HostStateTest, AnotherParameterCountKeepsDefaultsAndControllers)
     {
         processor.params.midiCC[3] = 9;
         processor.setParameter (0, 0.9f);
-        const auto text = juce::String ("<Tarvolin ") + (*count != 0 ? "NumParameters=\"" + juce::String (count) + "\" " : "") + "INPUT0=\"0.3\" INPUT0CC=\"1\"/>";
+        const auto text = juce::String ("<Tarvolin ")
+                          + (*count != 0 ? "NumParameters=\"" + juce::String (count) + "\" " : "")
+                          + "INPUT0=\"0.3\" INPUT0CC=\"1\"/>";
         restore (processor, blobOf (text));
 
         EXPECT_EQ (processor.params.getValue (0), 0.0f) << count; // the default preset's
@@ -280,8 +283,9 @@ TEST_F (HostStateTest, EveryRestoreCancelsLearningRepushesAndBroadcasts)
 TEST_F (HostStateTest, RestoreBeforeAndAfterPreparing)
 {
     auto stateFor = [] (int gadget, float control) {
-        return blobOf ("<Tarvolin NumParameters=\"40\" ENABLED0=\"1\" ENABLED1=\"1\" HOT1=\"1\" INPUT1=\"0.5\" OUTPUT1=\"0.5\" INDXALGO1=\""
-                       + juce::String (gadget) + "\" PRM11=\"" + juce::String (control) + "\" OUTPUT0=\"0.5\"/>");
+        return blobOf (
+            "<Tarvolin NumParameters=\"40\" ENABLED0=\"1\" ENABLED1=\"1\" HOT1=\"1\" INPUT1=\"0.5\" OUTPUT1=\"0.5\" INDXALGO1=\""
+            + juce::String (gadget) + "\" PRM11=\"" + juce::String (control) + "\" OUTPUT0=\"0.5\"/>");
     };
 
     auto expectSlotOne = [this] (int gadget, float control) {
@@ -324,7 +328,8 @@ TEST_F (HostStateTest, RestoresAndPresetsWhileAudioRuns)
         processor.setParameter (indexOf (slot, ParameterMapping::hot), 1.0f);
 
     const auto saved = stateOf (processor);
-    const auto naming = blobOf (stateNaming (preset.folder.getFileName(), "chosen.pmt", "NumParameters=\"40\" ENABLED2=\"1\" INDXALGO2=\"9\""));
+    const auto naming = blobOf (
+        stateNaming (preset.folder.getFileName(), "chosen.pmt", "NumParameters=\"40\" ENABLED2=\"1\" INDXALGO2=\"9\""));
     std::atomic<bool> running { true };
     std::atomic<bool> allFinite { true };
 

@@ -129,10 +129,7 @@ const ControllerCase controllerCases[] = {
     { "abc", 0 },
 };
 
-juce::String describe (const ValueCase& c)
-{
-    return juce::String (c.attribute) + "=\"" + c.text + "\"";
-}
+juce::String describe (const ValueCase& c) { return juce::String (c.attribute) + "=\"" + c.text + "\""; }
 
 float expectedValue (const ValueCase& c, int index)
 {
@@ -314,10 +311,13 @@ TEST_F (HostileInput, DocumentsTheParserCannotSurvive)
     // followed by text inside an element. All are refused and read like any
     // document that does not parse.
     juce::MemoryOutputStream fuzzed;
-    juce::Base64::convertFromBase64 (fuzzed, "VkMyIZ4EAAA8VGlydm9saW48P3htbCB2ZXJzaW9uPSIxLjAiIGX///////////////////////////////////////"
-                                             "////////////////////////////////////////////////////////////////////////////////////////"
-                                             "//////////////////////9uY29kaW5nQSJVVEYtOCI/Pg0KIE4=");
-    const auto fuzzedText = juce::String::fromUTF8 (static_cast<const char*> (fuzzed.getData()) + 8, (int) fuzzed.getDataSize() - 8);
+    juce::Base64::convertFromBase64 (
+        fuzzed,
+        "VkMyIZ4EAAA8VGlydm9saW48P3htbCB2ZXJzaW9uPSIxLjAiIGX///////////////////////////////////////"
+        "////////////////////////////////////////////////////////////////////////////////////////"
+        "//////////////////////9uY29kaW5nQSJVVEYtOCI/Pg0KIE4=");
+    const auto fuzzedText =
+        juce::String::fromUTF8 (static_cast<const char*> (fuzzed.getData()) + 8, (int) fuzzed.getDataSize() - 8);
     const auto deep = juce::String::repeatedString ("<a>", 200000);
     const juce::String values ("<Tarvolin NumParameters=\"40\" PRM10=\"0.25\"");
 
@@ -327,17 +327,20 @@ TEST_F (HostileInput, DocumentsTheParserCannotSurvive)
         juce::String text;
     };
 
-    for (const auto& c : { Case { "broken UTF-8", fuzzedText },
-                           Case { "cut multi-byte", juce::String::fromUTF8 ("<Tarvolin NumParameters=\"40\" PRM10=\"0.25\"/>\xe2\x82", 45) },
-                           Case { "deep", deep },
-                           Case { "deep in content", values + ">" + deep },
-                           Case { "deep behind an attribute", values + " x=1 y=\"" + deep + "\">" },
-                           Case { "entities", "<!DOCTYPE x [ <!ENTITY a \"aaaa\"> <!ENTITY b \"&a;&a;\"> ]>" + values + " PRM20=\"&b;\"/>" },
-                           Case { "instruction in content", values + "><?x?>text</Tarvolin>" },
-                           Case { "reference cut by the end", values + "><a>&#X" },
-                           Case { "reference to no character", values + " x=\"&#0;\"/>" },
-                           Case { "reference beyond Unicode", values + " x=\"&#x110000;\"/>" },
-                           Case { "unknown reference", values + " x=\"&nbsp;\"/>" } })
+    for (const auto& c :
+         { Case { "broken UTF-8", fuzzedText },
+           Case { "cut multi-byte",
+                  juce::String::fromUTF8 ("<Tarvolin NumParameters=\"40\" PRM10=\"0.25\"/>\xe2\x82", 45) },
+           Case { "deep", deep },
+           Case { "deep in content", values + ">" + deep },
+           Case { "deep behind an attribute", values + " x=1 y=\"" + deep + "\">" },
+           Case { "entities",
+                  "<!DOCTYPE x [ <!ENTITY a \"aaaa\"> <!ENTITY b \"&a;&a;\"> ]>" + values + " PRM20=\"&b;\"/>" },
+           Case { "instruction in content", values + "><?x?>text</Tarvolin>" },
+           Case { "reference cut by the end", values + "><a>&#X" },
+           Case { "reference to no character", values + " x=\"&#0;\"/>" },
+           Case { "reference beyond Unicode", values + " x=\"&#x110000;\"/>" },
+           Case { "unknown reference", values + " x=\"&nbsp;\"/>" } })
     {
         processor.setParameter (3, 0.9f);
         restore (blobOf (c.text));
@@ -353,7 +356,8 @@ TEST_F (HostileInput, DocumentsTheParserCannotSurvive)
     expectDefinedValues (processor, "fuzzed block");
 
     // A declaration, comments, references and a child element are fine.
-    restore (blobOf ("<?xml version=\"1.0\"?><!-- <a><a> -->" + values + " x=\"&amp;&LT;&#65;&#x263a;\"><!-- c --><x/></Tarvolin>"));
+    restore (blobOf ("<?xml version=\"1.0\"?><!-- <a><a> -->" + values
+                     + " x=\"&amp;&LT;&#65;&#x263a;\"><!-- c --><x/></Tarvolin>"));
     EXPECT_EQ (processor.params.getValue (3), 0.25f);
 }
 

@@ -172,8 +172,7 @@ TEST_F (PresetStore, NavigationWrapsThroughTheDefault)
     ASSERT_EQ (order.size(), 4u);
     const auto size = (int) order.size();
 
-    auto expectLoaded = [&] (const juce::File& expected, const char* direction, int step)
-    {
+    auto expectLoaded = [&] (const juce::File& expected, const char* direction, int step) {
         EXPECT_EQ (store->getLoadedFilePreset(), expected) << direction << " step " << step;
         const auto marker = expected == juce::File() ? 0.5f : markers[expected.getFileName()];
         EXPECT_EQ (mapping.getValue (prm1Slot0), marker) << direction << " step " << step;
@@ -232,7 +231,8 @@ TEST_F (PresetStore, ParameterCountDecidesWhatLoads)
     juce::String everyValue;
 
     for (int i = 0; i < ParameterMapping::numParameters; ++i)
-        everyValue << mapping.getParameterUniqueID (i) << "=\"" << (ParameterMapping::kindOf (i) == ParameterMapping::algorithm ? "13" : "0.25") << "\" ";
+        everyValue << mapping.getParameterUniqueID (i) << "=\""
+                   << (ParameterMapping::kindOf (i) == ParameterMapping::algorithm ? "13" : "0.25") << "\" ";
 
     struct Case
     {
@@ -241,13 +241,16 @@ TEST_F (PresetStore, ParameterCountDecidesWhatLoads)
         int parametersSet;
     };
 
-    for (const auto& c : { Case { "ten.pmt", presetDocument (everyValue + "NumParameters=\"10\""), 10 },
-                           Case { "all.pmt", presetDocument (everyValue + "NumParameters=\"40\""), 40 },
-                           Case { "many.pmt", presetDocument (everyValue + "NumParameters=\"41\""), 0 },
-                           Case { "zero.pmt", presetDocument (everyValue + "NumParameters=\"0\""), 0 },
-                           Case { "uncounted.pmt", presetDocument (everyValue), 0 },
-                           Case { "broken.pmt", "this is not XML", 0 },
-                           Case { "doctype.pmt", "<!DOCTYPE x [ <!ENTITY a \"&a;\"> ]>" + presetDocument (everyValue + "NumParameters=\"40\""), 0 } })
+    for (const auto& c :
+         { Case { "ten.pmt", presetDocument (everyValue + "NumParameters=\"10\""), 10 },
+           Case { "all.pmt", presetDocument (everyValue + "NumParameters=\"40\""), 40 },
+           Case { "many.pmt", presetDocument (everyValue + "NumParameters=\"41\""), 0 },
+           Case { "zero.pmt", presetDocument (everyValue + "NumParameters=\"0\""), 0 },
+           Case { "uncounted.pmt", presetDocument (everyValue), 0 },
+           Case { "broken.pmt", "this is not XML", 0 },
+           Case { "doctype.pmt",
+                  "<!DOCTYPE x [ <!ENTITY a \"&a;\"> ]>" + presetDocument (everyValue + "NumParameters=\"40\""),
+                  0 } })
     {
         const auto file = writeFile ("F/" + juce::String (c.name), c.text);
         auto store = makeStore();
