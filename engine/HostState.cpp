@@ -12,8 +12,8 @@ constexpr const char* folderAttribute = "PresetFolder";
 constexpr const char* fileAttribute = "PresetFilename";
 
 constexpr juce::uint32 magicXmlNumber = 0x21324356; // "VC2!" in little-endian bytes
-constexpr size_t lengthOffset = 4;
-constexpr size_t headerSize = 8;
+constexpr int lengthOffset = 4;
+constexpr int headerSize = 8;
 
 /** A state may only name a preset inside the tree: no path in a name. */
 bool isPlainName (const juce::String& name) { return ! name.containsAnyOf ("/\\") && name != ".."; }
@@ -58,11 +58,31 @@ void HostState::copyXmlToBinary (const juce::XmlElement& element, juce::MemoryBl
         out.writeByte (0);
     }
 
-    const auto textLength = (juce::uint32) (destination.getSize() - headerSize - 1);
+    const auto textLength = (juce::uint32) (destination.getSize() - (size_t) headerSize - 1);
     auto* bytes = static_cast<juce::uint8*> (destination.getData());
 
-    for (size_t i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i)
         bytes[lengthOffset + i] = (juce::uint8) (textLength >> (8 * i));
+}
+
+std::unique_ptr<juce::XmlElement> HostState::getXmlFromBinary (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= headerSize)
+        return {};
+
+    const auto* bytes = static_cast<const char*> (data);
+
+    if (juce::ByteOrder::littleEndianInt (bytes) != magicXmlNumber)
+        return {};
+
+    // The length field may claim more than the host handed over.
+    const auto textLength = (int) juce::ByteOrder::littleEndianInt (bytes + lengthOffset);
+
+    if (textLength <= 0)
+        return {};
+
+    return SafeXml::parse (
+        juce::String::fromUTF8 (bytes + headerSize, juce::jmin (sizeInBytes - headerSize, textLength)));
 }
 
 void HostState::write (const ParameterMapping& params, const PresetManagement& presets, juce::MemoryBlock& destination)
@@ -72,7 +92,7 @@ void HostState::write (const ParameterMapping& params, const PresetManagement& p
 
 void HostState::read (const void* data, int sizeInBytes, ParameterMapping& params, PresetManagement& presets)
 {
-    const auto element = SafeXml::fromBinary (data, sizeInBytes);
+    const auto element = getXmlFromBinary (data, sizeInBytes);
 
     if (element == nullptr)
         return;

@@ -27,6 +27,10 @@ private:
     /** The framework's wrapper, written with no XML declaration. */
     static void copyXmlToBinary (const juce::XmlElement& element, juce::MemoryBlock& destination);
 
+    /** The framework's reading of the wrapper (same checks, never past
+        sizeInBytes), handing the text to the guarded parser. */
+    static std::unique_ptr<juce::XmlElement> getXmlFromBinary (const void* data, int sizeInBytes);
+
     static void restorePreset (const juce::XmlElement& element, PresetManagement& presets);
     static void restoreValues (const juce::XmlElement& element, ParameterMapping& params);
 };

@@ -4,9 +4,6 @@
 
 namespace
 {
-constexpr juce::uint32 magicXmlNumber = 0x21324356;
-constexpr int headerSize = 8;
-
 constexpr juce::juce_wchar largestCodePoint = 0x10ffff;
 constexpr int maxDecimalDigits = 7;
 constexpr int maxHexDigits = 6;
@@ -117,23 +114,4 @@ std::unique_ptr<juce::XmlElement> SafeXml::parse (const juce::String& text)
         return {};
 
     return juce::XmlDocument::parse (text);
-}
-
-std::unique_ptr<juce::XmlElement> SafeXml::fromBinary (const void* data, int sizeInBytes)
-{
-    if (data == nullptr || sizeInBytes <= headerSize)
-        return {};
-
-    const auto* bytes = static_cast<const char*> (data);
-
-    if (juce::ByteOrder::littleEndianInt (bytes) != magicXmlNumber)
-        return {};
-
-    // The length field may claim more than the host handed over.
-    const auto textLength = (int) juce::ByteOrder::littleEndianInt (bytes + 4);
-
-    if (textLength <= 0)
-        return {};
-
-    return parse (juce::String::fromUTF8 (bytes + headerSize, juce::jmin (sizeInBytes - headerSize, textLength)));
 }

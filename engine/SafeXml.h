@@ -22,10 +22,6 @@ public:
     /** The document element, or nullptr for text that does not parse or is refused. */
     static std::unique_ptr<juce::XmlElement> parse (const juce::String& text);
 
-    /** The same for the framework's binary XML wrapper (the host state's
-        block): its checks and reading, bounded by sizeInBytes, then parse(). */
-    static std::unique_ptr<juce::XmlElement> fromBinary (const void* data, int sizeInBytes);
-
     /** True for text the parser must not see (see above). */
     static bool isRefused (const juce::String& text);
 };
