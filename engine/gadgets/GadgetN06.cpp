@@ -31,7 +31,7 @@ void GadgetN06::updateCoefficients()
     lfoRate = forms::rateCurve (lfoKnob);
     attackCoeff = forms::timeCoefficient (attackMs, fs);
     releaseCoeff = forms::timeCoefficient (releaseMs, fs);
-    detectorCoeff = std::exp (0.5f * forms::timeCoefficientBase (fs));
+    detectorCoeff = forms::timeCoefficient (detectorMs, fs);
     envDepth = forms::signedSquare (p4);
 }
 
