@@ -20,9 +20,10 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build build-asan -j "$jobs" --target tarvolin_tests
 (cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs" -L unit)
 
-# Only the test binary, and only the convolution engine's tests and those
-# of the two gadgets that own engines (loader threads, locks).
+# Only the test binary: the convolution engine's tests, those
+# of the two gadgets that own engines (loader threads, locks) and the
+# smoke tests that restore state and presets while audio runs.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARVOLIN_SANITIZE=thread -DTARVOLIN_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target tarvolin_tests
-(cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^(Convolution|GadgetN08|GadgetN11)\.')
+(cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^(Convolution|GadgetN08|GadgetN11)\.|RestoresAndPresetsWhileAudioRuns|TwoThreadsAtOnce')
