@@ -48,7 +48,8 @@ void runGadget (benchmark::State& state, Controls controls)
 
     const auto samples = (double) state.iterations() * blockSize;
     // Inverted rate of (samples x 1e-9) per second: nanoseconds per sample.
-    state.counters["ns_per_sample"] = benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void crusher (benchmark::State& state, Controls controls) { runGadget<GadgetN04> (state, controls); }

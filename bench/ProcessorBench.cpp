@@ -53,7 +53,8 @@ void runProcessBlock (benchmark::State& state, bool heavy)
 
     const auto samples = (double) state.iterations() * blockSize;
     // Inverted rate of (samples x 1e-9) per second: nanoseconds per sample.
-    state.counters["ns_per_sample"] = benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (samples * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["realtime_factor"] = benchmark::Counter (samples / benchSampleRate, benchmark::Counter::kIsRate);
 }
 

@@ -10,17 +10,11 @@ namespace
 constexpr float controllerSteps = 127.0f;
 constexpr float switchThreshold = 0.5f;
 
-float decibelsToGain (float decibels) noexcept
-{
-    return std::pow (10.0f, decibels / 20.0f);
-}
+float decibelsToGain (float decibels) noexcept { return std::pow (10.0f, decibels / 20.0f); }
 
 /** A choice value (a float holding an integer) as an int; anything that is
     not a plausible index becomes -1, which the slot turns into gadget 0. */
-int toChoiceIndex (float choice) noexcept
-{
-    return (choice >= 0.0f && choice <= 1000.0f) ? (int) choice : -1;
-}
+int toChoiceIndex (float choice) noexcept { return (choice >= 0.0f && choice <= 1000.0f) ? (int) choice : -1; }
 
 void applyGain (float* samples, int numSamples, float gain) noexcept
 {
@@ -54,10 +48,7 @@ TarvolinAudioProcessor::TarvolinAudioProcessor()
     midiLearnDone = false;
 }
 
-TarvolinAudioProcessor::~TarvolinAudioProcessor()
-{
-    presets.reset();
-}
+TarvolinAudioProcessor::~TarvolinAudioProcessor() { presets.reset(); }
 
 //==============================================================================
 bool TarvolinAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
@@ -206,15 +197,9 @@ float TarvolinAudioProcessor::readHostTempo() const
 }
 
 //==============================================================================
-juce::AudioProcessorEditor* TarvolinAudioProcessor::createEditor()
-{
-    return nullptr;
-}
+juce::AudioProcessorEditor* TarvolinAudioProcessor::createEditor() { return nullptr; }
 
-bool TarvolinAudioProcessor::hasEditor() const
-{
-    return false;
-}
+bool TarvolinAudioProcessor::hasEditor() const { return false; }
 
 //==============================================================================
 const juce::String TarvolinAudioProcessor::getParameterName (int index)
@@ -308,10 +293,7 @@ void TarvolinAudioProcessor::pushControlsToGadget (int slot)
 }
 
 //==============================================================================
-float TarvolinAudioProcessor::getMappedParameter (int index) const noexcept
-{
-    return params.getMappedValue (index);
-}
+float TarvolinAudioProcessor::getMappedParameter (int index) const noexcept { return params.getMappedValue (index); }
 
 void TarvolinAudioProcessor::setMappedParameter (int index, float value)
 {
@@ -348,7 +330,9 @@ void TarvolinAudioProcessor::updateParameters()
 {
     for (int slot = 0; slot < numSlots; ++slot)
     {
-        auto mapped = [this, slot] (int kind) { return params.getMappedValue (ParameterMapping::indexOf (slot, kind)); };
+        auto mapped = [this, slot] (int kind) {
+            return params.getMappedValue (ParameterMapping::indexOf (slot, kind));
+        };
 
         inputGain[slot] = decibelsToGain (mapped (ParameterMapping::input));
         outputGain[slot] = decibelsToGain (mapped (ParameterMapping::output));
@@ -376,7 +360,4 @@ void TarvolinAudioProcessor::setStateInformation (const void* data, int sizeInBy
 }
 
 //==============================================================================
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
-{
-    return new TarvolinAudioProcessor();
-}
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter() { return new TarvolinAudioProcessor(); }

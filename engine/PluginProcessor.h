@@ -11,8 +11,7 @@
 /** The plug-in: four slots in series, the forty-parameter model, MIDI learn,
     the preset store and the input and output level meters.
     Broadcasts a change after a host state restore so an open editor refreshes. */
-class TarvolinAudioProcessor : public juce::AudioProcessor
-    , public juce::ChangeBroadcaster
+class TarvolinAudioProcessor : public juce::AudioProcessor, public juce::ChangeBroadcaster
 {
 public:
     static constexpr int numSlots = ParameterMapping::numSlots;

@@ -30,7 +30,8 @@ struct Stereo
 
 Stereo makeInput (std::uint32_t seed)
 {
-    return { testsignals::noiseWithImpulses (samplesPerRun, seed), testsignals::noiseWithImpulses (samplesPerRun, seed + 1) };
+    return { testsignals::noiseWithImpulses (samplesPerRun, seed),
+             testsignals::noiseWithImpulses (samplesPerRun, seed + 1) };
 }
 
 /** Runs the whole signal through in blocks of at most blockSize. */
@@ -52,10 +53,7 @@ protected:
     std::unique_ptr<GadgetManager> slot = std::make_unique<GadgetManager>();
 };
 
-std::string gadgetName (const ::testing::TestParamInfo<int>& info)
-{
-    return "index" + std::to_string (info.param);
-}
+std::string gadgetName (const ::testing::TestParamInfo<int>& info) { return "index" + std::to_string (info.param); }
 } // namespace
 
 TEST_P (AllGadgets, UnpreparedLeavesBuffersUntouched)
@@ -90,10 +88,12 @@ TEST_P (AllGadgets, OutputStaysFiniteAndBoundedAtEveryRateBlockSizeAndSetting)
                 gadget().setParameters (controls[0], controls[1], controls[2], controls[3], impulse);
 
                 const auto output = run (gadget(), makeInput (seed + (std::uint32_t) setting), blockSize);
-                SCOPED_TRACE (testing::Message() << "rate " << rate << " block " << blockSize << " controls "
-                                                 << controls[0] << " " << controls[1] << " " << controls[2] << " " << controls[3]);
+                SCOPED_TRACE (testing::Message()
+                              << "rate " << rate << " block " << blockSize << " controls " << controls[0] << " "
+                              << controls[1] << " " << controls[2] << " " << controls[3]);
                 ASSERT_TRUE (testsignals::allFinite (output.left) && testsignals::allFinite (output.right));
-                ASSERT_LT (std::max (testsignals::peakOf (output.left), testsignals::peakOf (output.right)), outputBound);
+                ASSERT_LT (std::max (testsignals::peakOf (output.left), testsignals::peakOf (output.right)),
+                           outputBound);
             }
         }
     }

@@ -37,8 +37,10 @@ TEST (GadgetForms, OnePoleSectionsAreThreeDecibelsDownAtTheirCorner)
             const auto low = forms::OnePole::lowPass (w);
             const auto high = forms::OnePole::highPass (w);
 
-            EXPECT_NEAR (sineGain ([&] (float x) { return low.process (x, lowState); }, cornerHz, rate), M_SQRT1_2, 2.0e-3);
-            EXPECT_NEAR (sineGain ([&] (float x) { return high.process (x, highState); }, cornerHz, rate), M_SQRT1_2, 2.0e-3);
+            EXPECT_NEAR (
+                sineGain ([&] (float x) { return low.process (x, lowState); }, cornerHz, rate), M_SQRT1_2, 2.0e-3);
+            EXPECT_NEAR (
+                sineGain ([&] (float x) { return high.process (x, highState); }, cornerHz, rate), M_SQRT1_2, 2.0e-3);
         }
     }
 }
@@ -77,7 +79,8 @@ TEST (GadgetForms, TimeCoefficientsMatchTheirDefinition)
 {
     for (float rate : { 44100.0f, 48000.0f, 96000.0f })
         for (float timeMs : { 2.0f, 40.0f, 200.0f })
-            EXPECT_NEAR (forms::timeCoefficient (timeMs, rate), std::exp (-2.0 * M_PI * 1000.0 / (timeMs * rate)), 1.0e-6);
+            EXPECT_NEAR (
+                forms::timeCoefficient (timeMs, rate), std::exp (-2.0 * M_PI * 1000.0 / (timeMs * rate)), 1.0e-6);
 
     EXPECT_NEAR (forms::timeCoefficient (2.0f, 44100.0f), 0.93f, 0.005f);
 }
@@ -131,7 +134,9 @@ TEST (GadgetForms, ControlCurves)
     const struct
     {
         float p, square, rate;
-    } cases[] = { { 0.0f, -1.0f, 0.005f }, { 0.5f, 0.0f, 1.0f }, { 0.75f, 0.25f, std::sqrt (200.0f) }, { 1.0f, 1.0f, 200.0f } };
+    } cases[] = {
+        { 0.0f, -1.0f, 0.005f }, { 0.5f, 0.0f, 1.0f }, { 0.75f, 0.25f, std::sqrt (200.0f) }, { 1.0f, 1.0f, 200.0f }
+    };
 
     for (const auto& c : cases)
     {

@@ -42,12 +42,8 @@ TEST (ParameterMapping, NamesAndUniqueIDs)
         const char* name;
         const char* uniqueID;
     } cases[] = {
-        { 0, "INPUT-SLOT1", "INPUT0" },
-        { 2, "ALGO-SLOT1", "INDXALGO0" },
-        { 7, "IMPULSE-SLOT1", "INDXCOMB0" },
-        { 15, "PRM3-SLOT2", "PRM31" },
-        { 28, "HOT-SLOT3", "HOT2" },
-        { 39, "ENABLED-SLOT4", "ENABLED3" },
+        { 0, "INPUT-SLOT1", "INPUT0" }, { 2, "ALGO-SLOT1", "INDXALGO0" }, { 7, "IMPULSE-SLOT1", "INDXCOMB0" },
+        { 15, "PRM3-SLOT2", "PRM31" },  { 28, "HOT-SLOT3", "HOT2" },      { 39, "ENABLED-SLOT4", "ENABLED3" },
     };
 
     for (const auto& c : cases)
@@ -115,12 +111,9 @@ TEST (ParameterMapping, ValueTextsCarryOneDecimalAndTheUnit)
         float value;
         const char* text;
     } cases[] = {
-        { at (0, ParameterMapping::output), 0.0f, "-40.0 dB" },
-        { at (0, ParameterMapping::input), 0.6f, "12.0 dB" },
-        { at (0, ParameterMapping::algorithm), 0.5f, "6.0 " },
-        { at (0, ParameterMapping::control1), 0.5f, "0.5 " },
-        { at (0, ParameterMapping::enabled), 1.0f, "1.0 " },
-        { at (0, ParameterMapping::impulse), 1.0f, "7.0 " },
+        { at (0, ParameterMapping::output), 0.0f, "-40.0 dB" }, { at (0, ParameterMapping::input), 0.6f, "12.0 dB" },
+        { at (0, ParameterMapping::algorithm), 0.5f, "6.0 " },  { at (0, ParameterMapping::control1), 0.5f, "0.5 " },
+        { at (0, ParameterMapping::enabled), 1.0f, "1.0 " },    { at (0, ParameterMapping::impulse), 1.0f, "7.0 " },
         { at (2, ParameterMapping::control2), 0.26f, "0.3 " },
     };
 

@@ -84,7 +84,8 @@ TEST_F (Processor, AnswersTheHostsQuestions)
         const auto kind = ParameterMapping::kindOf (index);
         EXPECT_EQ (parameter.getName (100), processor->params.getParameterName (index));
         EXPECT_EQ (parameter.isAutomatable(), kind != ParameterMapping::enabled);
-        EXPECT_EQ (parameter.isMetaParameter(), kind >= ParameterMapping::algorithm && kind <= ParameterMapping::impulse);
+        EXPECT_EQ (parameter.isMetaParameter(),
+                   kind >= ParameterMapping::algorithm && kind <= ParameterMapping::impulse);
         EXPECT_EQ (parameter.getDefaultValue(), 0.0f);
         EXPECT_EQ (parameter.getLabel(), "");
         EXPECT_EQ (parameter.getText (parameter.getValue(), 100), processor->params.getParameterText (index));
@@ -134,7 +135,7 @@ TEST_F (Processor, GainsFollowTheirDecibelValues)
 TEST_F (Processor, BeforePrepareOnlyTheGainsApply)
 {
     processor->setParameter (at (0, ParameterMapping::control2), 1.0f); // a feedback comb, were it prepared
-    processor->setParameter (at (0, ParameterMapping::input), 0.3f);    // 6 dB
+    processor->setParameter (at (0, ParameterMapping::input), 0.3f); // 6 dB
     auto buffer = noiseBuffer (blockSize, 3);
     auto expected = buffer;
     expected.applyGain (std::pow (10.0f, 6.0f / 20.0f));

@@ -28,10 +28,7 @@ const FormatUnderTest vst3 { "VST3", TARVOLIN_VST3_BUNDLE, nullptr, true };
 const FormatUnderTest lv2 { "LV2", TARVOLIN_LV2_URI, TARVOLIN_LV2_FOLDER, false };
 const FormatUnderTest allFormats[] = { vst3, lv2 };
 
-void PrintTo (const FormatUnderTest& format, std::ostream* os)
-{
-    *os << format.formatName;
-}
+void PrintTo (const FormatUnderTest& format, std::ostream* os) { *os << format.formatName; }
 
 using Instance = std::unique_ptr<juce::AudioPluginInstance>;
 using Parameters = std::vector<juce::AudioProcessorParameter*>;
@@ -168,8 +165,8 @@ protected:
                     const auto y = buffer.getSample (channel, i);
                     rendering.samples.push_back (y);
                     rendering.allFinite = rendering.allFinite && std::isfinite (y);
-                    rendering.largestChange = std::max (rendering.largestChange,
-                                                        std::abs (y - toneSample (channel, block * blockSize + i)));
+                    rendering.largestChange =
+                        std::max (rendering.largestChange, std::abs (y - toneSample (channel, block * blockSize + i)));
                 }
             }
         }
@@ -267,7 +264,8 @@ TEST_P (HostedPlugin, FormatsValuesAsThePluginWritesThem)
     ASSERT_FALSE (HasFailure());
 
     for (const auto& c : valueTexts)
-        EXPECT_EQ (parameters[(size_t) c.index]->getText (c.value, 1024), c.text) << hostNameOf (c.index) << " at " << c.value;
+        EXPECT_EQ (parameters[(size_t) c.index]->getText (c.value, 1024), c.text)
+            << hostNameOf (c.index) << " at " << c.value;
 }
 
 TEST_P (HostedPlugin, DefaultPatchPassesAudioUntouched)
@@ -317,7 +315,8 @@ TEST_P (HostedPlugin, RestoresItsStateInAFreshInstance)
         const auto after = ourParameters (*restored);
 
         for (int index = 0; index < numParameters; ++index)
-            EXPECT_NEAR (after[(size_t) index]->getValue(), before[(size_t) index]->getValue(), 1.0e-6f) << hostNameOf (index);
+            EXPECT_NEAR (after[(size_t) index]->getValue(), before[(size_t) index]->getValue(), 1.0e-6f)
+                << hostNameOf (index);
     }
 
     // Saved again, the restored instance gives the same bytes...
@@ -332,8 +331,7 @@ TEST_P (HostedPlugin, RestoresItsStateInAFreshInstance)
     EXPECT_TRUE (copy.samples == original.samples) << "the restored instance sounds different";
 }
 
-INSTANTIATE_TEST_SUITE_P (Formats,
-                          HostedPlugin,
-                          ::testing::ValuesIn (allFormats),
-                          [] (const auto& info) { return std::string (info.param.formatName); });
+INSTANTIATE_TEST_SUITE_P (Formats, HostedPlugin, ::testing::ValuesIn (allFormats), [] (const auto& info) {
+    return std::string (info.param.formatName);
+});
 } // namespace

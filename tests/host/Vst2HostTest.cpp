@@ -22,7 +22,8 @@ namespace
 {
 constexpr VstInt32 fourCharCode (const char (&code)[5])
 {
-    return (VstInt32) (((unsigned) code[0] << 24) | ((unsigned) code[1] << 16) | ((unsigned) code[2] << 8) | (unsigned) code[3]);
+    return (VstInt32) (((unsigned) code[0] << 24) | ((unsigned) code[1] << 16) | ((unsigned) code[2] << 8)
+                       | (unsigned) code[3]);
 }
 
 // The answers of a minimal host: its interface version, and no time, tempo or
@@ -189,7 +190,8 @@ TEST (Vst2Host, AcceptsOnlyStereoInAndOut)
 
     for (const auto& request : requests)
     {
-        EXPECT_EQ (plugin.requestLayout (request.type, request.numChannels), request.accepted) << request.numChannels << " channels";
+        EXPECT_EQ (plugin.requestLayout (request.type, request.numChannels), request.accepted)
+            << request.numChannels << " channels";
         EXPECT_EQ (plugin.effect->numInputs, 2);
         EXPECT_EQ (plugin.effect->numOutputs, 2);
     }

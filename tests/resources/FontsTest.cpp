@@ -15,8 +15,8 @@ struct FontCase
 };
 
 const FontCase fonts[] = {
-    {"regular", Fonts::opensansregular_ttf, Fonts::opensansregular_ttfSize, 217360, "Regular"},
-    {"italic", Fonts::opensansitalic_ttf, Fonts::opensansitalic_ttfSize, 212896, "Italic"},
+    { "regular", Fonts::opensansregular_ttf, Fonts::opensansregular_ttfSize, 217360, "Regular" },
+    { "italic", Fonts::opensansitalic_ttf, Fonts::opensansitalic_ttfSize, 212896, "Italic" },
 };
 } // namespace
 
@@ -27,7 +27,7 @@ TEST (EmbeddedFonts, LoadAsOpenSansWithTheirStyleAndDrawText)
         SCOPED_TRACE (font.label);
         EXPECT_EQ (font.size, font.expectedSize);
 
-        const auto typeface = juce::Typeface::createSystemTypefaceFor (font.data, (size_t)font.size);
+        const auto typeface = juce::Typeface::createSystemTypefaceFor (font.data, (size_t) font.size);
         ASSERT_NE (typeface, nullptr);
         EXPECT_EQ (typeface->getName(), "Open Sans");
         EXPECT_EQ (typeface->getStyle(), font.style);

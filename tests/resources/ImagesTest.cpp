@@ -20,36 +20,24 @@ struct PictureCase
     int height;
 };
 
-std::string twoDigits (int n)
-{
-    return juce::String (n).paddedLeft ('0', 2).toStdString();
-}
+std::string twoDigits (int n) { return juce::String (n).paddedLeft ('0', 2).toStdString(); }
 
-std::string pedalName (int number, bool dark)
-{
-    return "pedal" + twoDigits (number) + (dark ? "dark" : "");
-}
+std::string pedalName (int number, bool dark) { return "pedal" + twoDigits (number) + (dark ? "dark" : ""); }
 
 // The sizes the editor's fixed layout is built around.
 std::vector<PictureCase> allPictures()
 {
-    std::vector<PictureCase> cases{
-        {"fond", 732, 430},
-        {"fond2", 732, 277},
-        {"knob", 47, 47},
-        {"switch1", 12, 31},
-        {"switch2", 12, 32},
-        {"combobox", 150, 19},
-        {"combobox2", 200, 19},
-        {"buttons", 97, 140},
+    std::vector<PictureCase> cases {
+        { "fond", 732, 430 },  { "fond2", 732, 277 },   { "knob", 47, 47 },       { "switch1", 12, 31 },
+        { "switch2", 12, 32 }, { "combobox", 150, 19 }, { "combobox2", 200, 19 }, { "buttons", 97, 140 },
     };
 
     for (int dark = 0; dark < 2; ++dark)
         for (int n = 1; n <= pedalCount; ++n)
-            cases.push_back ({pedalName (n, dark == 1), pedalWidth, pedalHeight});
+            cases.push_back ({ pedalName (n, dark == 1), pedalWidth, pedalHeight });
 
     for (int k = 0; k < meterFrameCount; ++k)
-        cases.push_back ({"vumeter" + twoDigits (k), 11, 51});
+        cases.push_back ({ "vumeter" + twoDigits (k), 11, 51 });
 
     return cases;
 }
@@ -62,9 +50,9 @@ juce::Image decode (const std::string& name)
     if (data == nullptr)
         return {};
 
-    juce::MemoryInputStream stream (data, (size_t)size, false);
+    juce::MemoryInputStream stream (data, (size_t) size, false);
 
-    if (!juce::PNGImageFormat().canUnderstand (stream))
+    if (! juce::PNGImageFormat().canUnderstand (stream))
         return {};
 
     stream.setPosition (0);
@@ -96,9 +84,9 @@ TEST_P (EmbeddedPicture, DecodesAsPngOfItsExactSize)
     EXPECT_EQ (image.getHeight(), expected.height) << expected.name;
 }
 
-INSTANTIATE_TEST_SUITE_P (Images, EmbeddedPicture, ::testing::ValuesIn (allPictures()),
-                          [] (const auto& info)
-                          { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P (Images, EmbeddedPicture, ::testing::ValuesIn (allPictures()), [] (const auto& info) {
+    return info.param.name;
+});
 
 TEST (EmbeddedPictures, AreExactlyTheOnesTheEditorUses)
 {
@@ -126,7 +114,7 @@ TEST (EmbeddedPictures, EveryPedalHasADistinctDarkPartnerWithATransparentSurroun
         EXPECT_EQ (dark.getBounds(), normal.getBounds());
         EXPECT_FALSE (samePixels (normal, dark));
 
-        for (const auto& picture : {normal, dark})
+        for (const auto& picture : { normal, dark })
         {
             EXPECT_TRUE (picture.hasAlphaChannel());
             EXPECT_EQ (picture.getPixelAt (0, 0).getAlpha(), 0);

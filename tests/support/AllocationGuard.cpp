@@ -35,10 +35,10 @@ void operator delete[] (void* memory) noexcept { std::free (memory); }
 void operator delete (void* memory, std::size_t) noexcept { std::free (memory); }
 void operator delete[] (void* memory, std::size_t) noexcept { std::free (memory); }
 
-AllocationGuard::AllocationGuard() : countAtStart (allocationCount) {}
+AllocationGuard::AllocationGuard()
+    : countAtStart (allocationCount)
+{
+}
 AllocationGuard::~AllocationGuard() = default;
 
-int AllocationGuard::allocations() const
-{
-    return allocationCount - countAtStart;
-}
+int AllocationGuard::allocations() const { return allocationCount - countAtStart; }

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #ifndef TARVOLIN_SOURCE_DIR
- #error "TARVOLIN_SOURCE_DIR must name the source tree"
+#error "TARVOLIN_SOURCE_DIR must name the source tree"
 #endif
 
 namespace

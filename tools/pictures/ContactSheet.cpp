@@ -16,24 +16,24 @@ constexpr int checkerSize = 8;
 // Rows of the sheet, by name prefix: windows, pedal pairs, controls, meters.
 std::vector<std::vector<juce::String>> rowsOf (const std::vector<Picture>& pictures)
 {
-    std::vector<std::vector<juce::String>> rows{{"fond", "fond2"}};
+    std::vector<std::vector<juce::String>> rows { { "fond", "fond2" } };
     std::vector<juce::String> pedals, small, meters;
 
     for (const auto& p : pictures)
     {
-        if (p.name.startsWith ("pedal") && !p.name.endsWith ("dark"))
+        if (p.name.startsWith ("pedal") && ! p.name.endsWith ("dark"))
         {
             pedals.push_back (p.name);
             pedals.push_back (p.name + "dark");
         }
         else if (p.name.startsWith ("vumeter"))
             meters.push_back (p.name);
-        else if (!p.name.startsWith ("pedal") && !p.name.startsWith ("fond"))
+        else if (! p.name.startsWith ("pedal") && ! p.name.startsWith ("fond"))
             small.push_back (p.name);
     }
 
     for (size_t i = 0; i < pedals.size(); i += 4)
-        rows.emplace_back (pedals.begin() + (long)i, pedals.begin() + (long)juce::jmin (i + 4, pedals.size()));
+        rows.emplace_back (pedals.begin() + (long) i, pedals.begin() + (long) juce::jmin (i + 4, pedals.size()));
 
     rows.push_back (small);
     rows.push_back (meters);
@@ -50,13 +50,15 @@ juce::Result ContactSheet::make (const std::vector<Picture>& pictures, const juc
         const auto file = folder.getChildFile (picture.name + ".png");
         const auto image = juce::ImageFileFormat::loadFrom (file);
 
-        if (!image.isValid())
+        if (! image.isValid())
             return juce::Result::fail ("cannot decode " + file.getFullPathName());
 
         if (image.getWidth() != picture.width || image.getHeight() != picture.height)
-            return juce::Result::fail (picture.name + " is " + juce::String (image.getWidth()) + " x " + juce::String (image.getHeight()) + ", expected " + juce::String (picture.width) + " x " + juce::String (picture.height));
+            return juce::Result::fail (picture.name + " is " + juce::String (image.getWidth()) + " x "
+                                       + juce::String (image.getHeight()) + ", expected " + juce::String (picture.width)
+                                       + " x " + juce::String (picture.height));
 
-        loaded[picture.name] = {&picture, image};
+        loaded[picture.name] = { &picture, image };
     }
 
     const auto rows = rowsOf (pictures);
@@ -83,7 +85,7 @@ juce::Result ContactSheet::make (const std::vector<Picture>& pictures, const juc
         for (const auto& name : row)
         {
             const auto& [picture, image] = loaded.at (name);
-            drawTile (g, image, *picture, {x, y});
+            drawTile (g, image, *picture, { x, y });
             x += tileWidth (image, *picture) + gap;
             rowHeight = juce::jmax (rowHeight, image.getHeight());
         }
@@ -97,8 +99,9 @@ juce::Result ContactSheet::make (const std::vector<Picture>& pictures, const juc
 int ContactSheet::tileWidth (const juce::Image& image, const Picture& picture)
 {
     const auto font = PictureFonts::regular (labelFontHeight);
-    const auto widest = juce::jmax (font.getStringWidthFloat (picture.name), font.getStringWidthFloat (sizeText (picture)));
-    return juce::jmax (image.getWidth(), (int)std::ceil (widest));
+    const auto widest =
+        juce::jmax (font.getStringWidthFloat (picture.name), font.getStringWidthFloat (sizeText (picture)));
+    return juce::jmax (image.getWidth(), (int) std::ceil (widest));
 }
 
 juce::String ContactSheet::sizeText (const Picture& picture)
@@ -106,10 +109,14 @@ juce::String ContactSheet::sizeText (const Picture& picture)
     return juce::String (picture.width) + " x " + juce::String (picture.height);
 }
 
-void ContactSheet::drawTile (juce::Graphics& g, const juce::Image& image, const Picture& picture, juce::Point<int> origin)
+void ContactSheet::drawTile (juce::Graphics& g,
+                             const juce::Image& image,
+                             const Picture& picture,
+                             juce::Point<int> origin)
 {
     const auto area = image.getBounds().withPosition (origin);
-    g.fillCheckerBoard (area.toFloat(), (float)checkerSize, (float)checkerSize, juce::Colour (0xffbdbdbd), juce::Colour (0xffd4d4d4));
+    g.fillCheckerBoard (
+        area.toFloat(), (float) checkerSize, (float) checkerSize, juce::Colour (0xffbdbdbd), juce::Colour (0xffd4d4d4));
     g.setOpacity (1.0f);
     g.drawImageAt (image, origin.x, origin.y);
 

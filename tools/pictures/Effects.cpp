@@ -21,7 +21,7 @@ namespace
     // The source line is packed; the target line may be a column of the picture.
     void boxLine (const float* source, float* target, int length, int targetStride, int radius)
     {
-        const auto scale = 1.0f / (float)(2 * radius + 1);
+        const auto scale = 1.0f / (float) (2 * radius + 1);
 
         for (int c = 0; c < channels; ++c)
         {
@@ -53,7 +53,7 @@ namespace
         const auto lines = horizontal ? height : width;
         const auto length = horizontal ? width : height;
         const auto stride = horizontal ? channels : width * channels;
-        std::vector<float> line ((size_t)(length * channels));
+        std::vector<float> line ((size_t) (length * channels));
 
         for (int l = 0; l < lines; ++l)
         {
@@ -63,7 +63,7 @@ namespace
             {
                 for (int i = 0; i < length; ++i)
                     for (int c = 0; c < channels; ++c)
-                        line[(size_t)(i * channels + c)] = start[i * stride + c];
+                        line[(size_t) (i * channels + c)] = start[i * stride + c];
 
                 boxLine (line.data(), start, length, stride, radius);
             }
@@ -76,7 +76,7 @@ void blur (juce::Image& image, float sigmaX, float sigmaY)
     image = image.convertedToFormat (juce::Image::ARGB);
     const auto width = image.getWidth();
     const auto height = image.getHeight();
-    std::vector<float> pixels ((size_t)(width * height * channels));
+    std::vector<float> pixels ((size_t) (width * height * channels));
 
     {
         const juce::Image::BitmapData data (image, juce::Image::BitmapData::readOnly);
@@ -102,12 +102,10 @@ void blur (juce::Image& image, float sigmaX, float sigmaY)
         for (int x = 0; x < width; ++x)
         {
             const auto* in = pixels.data() + (y * width + x) * channels;
-            const auto toByte = [] (float v)
-            { return (juce::uint8)juce::jlimit (0, 255, juce::roundToInt (v)); };
+            const auto toByte = [] (float v) { return (juce::uint8) juce::jlimit (0, 255, juce::roundToInt (v)); };
             const auto alpha = toByte (in[0]);
             // Premultiplied colour can never exceed its alpha.
-            const auto limited = [&] (float v)
-            { return juce::jmin (alpha, toByte (v)); };
+            const auto limited = [&] (float v) { return juce::jmin (alpha, toByte (v)); };
             auto* p = reinterpret_cast<juce::PixelARGB*> (data.getPixelPointer (x, y));
             p->setARGB (alpha, limited (in[1]), limited (in[2]), limited (in[3]));
         }
@@ -124,8 +122,12 @@ void drawLayer (juce::Graphics& g, const juce::Image& layer, float opacity)
     g.drawImageAt (layer, 0, 0);
 }
 
-void drawShadow (juce::Graphics& g, juce::Rectangle<int> pictureBounds, const juce::Path& shape,
-                 juce::Colour colour, float sigma, juce::Point<float> offset)
+void drawShadow (juce::Graphics& g,
+                 juce::Rectangle<int> pictureBounds,
+                 const juce::Path& shape,
+                 juce::Colour colour,
+                 float sigma,
+                 juce::Point<float> offset)
 {
     auto layer = makeLayer (pictureBounds);
     {
@@ -150,9 +152,8 @@ namespace
     juce::Image makeGrain (juce::Rectangle<int> pictureBounds, Grain grain, float strength, juce::uint32 seed)
     {
         auto layer = makeLayer (pictureBounds);
-        juce::Random random ((juce::int64)seed);
-        const auto speck = [&] (float amount)
-        {
+        juce::Random random ((juce::int64) seed);
+        const auto speck = [&] (float amount) {
             const auto level = random.nextFloat() * 2.0f - 1.0f;
             const auto base = level > 0.0f ? juce::Colours::white : juce::Colours::black;
             return base.withAlpha (juce::jlimit (0.0f, 1.0f, std::abs (level) * amount));
@@ -171,11 +172,13 @@ namespace
                     juce::Colour c;
 
                     if (grain == Grain::flakes)
-                        c = random.nextFloat() < 0.06f ? juce::Colours::white.withAlpha (random.nextFloat() * strength * 2.5f)
-                                                       : speck (strength * 0.4f);
+                        c = random.nextFloat() < 0.06f
+                                ? juce::Colours::white.withAlpha (random.nextFloat() * strength * 2.5f)
+                                : speck (strength * 0.4f);
                     else if (grain == Grain::brushed)
                         c = (rowLevel > 0.0f ? juce::Colours::white : juce::Colours::black)
-                                .withAlpha (juce::jlimit (0.0f, 1.0f, std::abs (rowLevel) * strength + random.nextFloat() * strength * 0.3f));
+                                .withAlpha (juce::jlimit (
+                                    0.0f, 1.0f, std::abs (rowLevel) * strength + random.nextFloat() * strength * 0.3f));
                     else
                         c = speck (grain == Grain::hammered ? strength * 3.0f : strength);
 
@@ -193,8 +196,12 @@ namespace
     }
 } // namespace
 
-void fillGrain (juce::Graphics& g, juce::Rectangle<int> pictureBounds, const juce::Path& shape,
-                Grain grain, float strength, juce::uint32 seed)
+void fillGrain (juce::Graphics& g,
+                juce::Rectangle<int> pictureBounds,
+                const juce::Path& shape,
+                Grain grain,
+                float strength,
+                juce::uint32 seed)
 {
     const auto layer = makeGrain (pictureBounds, grain, strength, seed);
     juce::Graphics::ScopedSaveState state (g);

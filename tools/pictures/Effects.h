@@ -19,21 +19,29 @@ juce::Image makeLayer (juce::Rectangle<int> pictureBounds);
 void drawLayer (juce::Graphics& g, const juce::Image& layer, float opacity = 1.0f);
 
 // The shape filled with one colour, moved by offset and blurred.
-void drawShadow (juce::Graphics& g, juce::Rectangle<int> pictureBounds, const juce::Path& shape,
-                 juce::Colour colour, float sigma, juce::Point<float> offset = {});
+void drawShadow (juce::Graphics& g,
+                 juce::Rectangle<int> pictureBounds,
+                 const juce::Path& shape,
+                 juce::Colour colour,
+                 float sigma,
+                 juce::Point<float> offset = {});
 
 // A blurred copy of the layer drawn under the crisp layer: the layer glows.
 void drawWithBloom (juce::Graphics& g, const juce::Image& layer, float sigma, float bloomOpacity);
 
 enum class Grain
 {
-    fine,     // even speckle, a matte powder coat
-    flakes,   // sparse bright specks, a metal-flake lacquer
+    fine, // even speckle, a matte powder coat
+    flakes, // sparse bright specks, a metal-flake lacquer
     hammered, // soft blotches, a hammer-tone enamel
-    brushed,  // long horizontal streaks, brushed aluminium
+    brushed, // long horizontal streaks, brushed aluminium
 };
 
 // Surface grain inside the shape, light and dark in equal measure.
-void fillGrain (juce::Graphics& g, juce::Rectangle<int> pictureBounds, const juce::Path& shape,
-                Grain grain, float strength, juce::uint32 seed);
+void fillGrain (juce::Graphics& g,
+                juce::Rectangle<int> pictureBounds,
+                const juce::Path& shape,
+                Grain grain,
+                float strength,
+                juce::uint32 seed);
 } // namespace effects

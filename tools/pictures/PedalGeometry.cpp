@@ -69,7 +69,7 @@ std::vector<float> evenlySpaced (float from, float to, int count)
     std::vector<float> xs;
 
     for (int i = 0; i < count; ++i)
-        xs.push_back (from + (to - from) * (float)i / (float)(count - 1));
+        xs.push_back (from + (to - from) * (float) i / (float) (count - 1));
 
     return xs;
 }
@@ -79,18 +79,16 @@ PedalGeometry PedalGeometry::forStyle (const PedalStyle& style)
 {
     PedalGeometry geometry;
     auto& body = geometry.body;
-    body = {centreX - style.width * 0.5f, bottomY - style.height, style.width, style.height};
+    body = { centreX - style.width * 0.5f, bottomY - style.height, style.width, style.height };
     geometry.bodyOutline = outlineFor (style, body, 0.0f);
     geometry.faceOutline = outlineFor (style, body, bevel);
 
-    geometry.footswitch = {centreX, body.getBottom() - 34.0f};
-    geometry.led = {centreX, body.getBottom() - 66.0f};
+    geometry.footswitch = { centreX, body.getBottom() - 34.0f };
+    geometry.led = { centreX, body.getBottom() - 66.0f };
 
-    const auto valueOf = [&] (int i)
-    { return style.pointerValues[(size_t)i]; };
-    const auto add = [&] (float x, float y, float radius, int i)
-    {
-        geometry.controls.push_back ({{x, y}, radius, i == style.switchIndex, valueOf (i)});
+    const auto valueOf = [&] (int i) { return style.pointerValues[(size_t) i]; };
+    const auto add = [&] (float x, float y, float radius, int i) {
+        geometry.controls.push_back ({ { x, y }, radius, i == style.switchIndex, valueOf (i) });
     };
 
     const auto top = body.getY();
@@ -105,7 +103,7 @@ PedalGeometry PedalGeometry::forStyle (const PedalStyle& style)
             const auto xs = evenlySpaced (body.getX() + margin, body.getRight() - margin, style.numControls);
 
             for (int i = 0; i < style.numControls; ++i)
-                add (xs[(size_t)i], top + 48.0f, four ? 19.0f : 20.5f, i);
+                add (xs[(size_t) i], top + 48.0f, four ? 19.0f : 20.5f, i);
 
             break;
         }
@@ -125,6 +123,6 @@ PedalGeometry PedalGeometry::forStyle (const PedalStyle& style)
     }
 
     const auto face = geometry.faceOutline.getBounds();
-    geometry.band = {face.getX() + 4.0f, bandTop, face.getWidth() - 8.0f, geometry.led.y - 12.0f - bandTop};
+    geometry.band = { face.getX() + 4.0f, bandTop, face.getWidth() - 8.0f, geometry.led.y - 12.0f - bandTop };
     return geometry;
 }

@@ -21,10 +21,10 @@ struct PedalGeometry
     static constexpr int pictureWidth = 369;
     static constexpr int pictureHeight = 282;
 
-    juce::Rectangle<int> picture{pictureWidth, pictureHeight};
+    juce::Rectangle<int> picture { pictureWidth, pictureHeight };
     juce::Rectangle<float> body; // the box, without ears
     juce::Path bodyOutline;
-    juce::Path faceOutline;      // the painted top inside the bevel
+    juce::Path faceOutline; // the painted top inside the bevel
     juce::Rectangle<float> band; // free strip between the controls and the LED
     juce::Point<float> led;
     juce::Point<float> footswitch;

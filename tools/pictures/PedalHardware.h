@@ -11,10 +11,19 @@ namespace hardware
 // the top, the same travel as the editor's knobs.
 juce::Point<float> pointerDirection (float value);
 
-void knob (juce::Graphics& g, juce::Rectangle<int> picture, juce::Point<float> centre, float radius,
-           const PedalStyle& style, float value, bool hot);
-void toggle (juce::Graphics& g, juce::Rectangle<int> picture, juce::Point<float> centre, bool on,
-             const PedalStyle& style, bool hot);
+void knob (juce::Graphics& g,
+           juce::Rectangle<int> picture,
+           juce::Point<float> centre,
+           float radius,
+           const PedalStyle& style,
+           float value,
+           bool hot);
+void toggle (juce::Graphics& g,
+             juce::Rectangle<int> picture,
+             juce::Point<float> centre,
+             bool on,
+             const PedalStyle& style,
+             bool hot);
 void footswitch (juce::Graphics& g, juce::Rectangle<int> picture, juce::Point<float> centre, bool hot);
 void led (juce::Graphics& g, juce::Rectangle<int> picture, juce::Point<float> centre, juce::Colour colour, bool hot);
 void jack (juce::Graphics& g, juce::Rectangle<float> bounds, bool hot);

@@ -48,9 +48,9 @@ void echoDots (const Canvas& k)
 
     for (int i = 0; i < repeats; ++i)
     {
-        const auto x = band.getX() + band.getWidth() * (float)i / (float)(repeats - 1);
+        const auto x = band.getX() + band.getWidth() * (float) i / (float) (repeats - 1);
         const auto y = band.getCentreY() + (i % 2 == 0 ? -1.0f : 1.0f) * band.getHeight() * 0.26f;
-        dots.push_back ({x, y});
+        dots.push_back ({ x, y });
         i == 0 ? trail.startNewSubPath (x, y) : trail.lineTo (x, y);
     }
 
@@ -89,8 +89,8 @@ void swirl (const Canvas& k)
 
         for (int i = 0; i <= steps; ++i)
         {
-            const auto t = (float)i / (float)steps;
-            const auto angle = 2.0f * pi * ((float)arm / (float)arms + t * turns);
+            const auto t = (float) i / (float) steps;
+            const auto angle = 2.0f * pi * ((float) arm / (float) arms + t * turns);
             const auto r = innerRadius + (outerRadius - innerRadius) * t;
             const auto halfWidth = 1.0f + 13.0f * t * t;
             const juce::Point<float> dir (std::cos (angle), std::sin (angle));
@@ -106,8 +106,13 @@ void swirl (const Canvas& k)
         shape.closeSubPath();
 
         const auto colour = arm == 1 ? k.c.accent : k.c.ink;
-        k.g.setGradientFill (juce::ColourGradient (colour.withAlpha (0.85f), centre.x, centre.y,
-                                                   colour.withAlpha (0.2f), centre.x + outerRadius, centre.y, true));
+        k.g.setGradientFill (juce::ColourGradient (colour.withAlpha (0.85f),
+                                                   centre.x,
+                                                   centre.y,
+                                                   colour.withAlpha (0.2f),
+                                                   centre.x + outerRadius,
+                                                   centre.y,
+                                                   true));
         k.g.fillPath (shape);
     }
 
@@ -122,9 +127,10 @@ void reflections (const Canvas& k)
     k.g.setColour (k.c.ink.withAlpha (0.5f));
     k.g.drawRoundedRectangle (plate, 4.0f, 1.0f);
 
-    for (auto corner : {plate.getTopLeft(), plate.getTopRight(), plate.getBottomLeft(), plate.getBottomRight()})
+    for (auto corner : { plate.getTopLeft(), plate.getTopRight(), plate.getBottomLeft(), plate.getBottomRight() })
     {
-        const auto inward = juce::Point<float> (corner.x < plate.getCentreX() ? 5.0f : -5.0f, corner.y < plate.getCentreY() ? 5.0f : -5.0f);
+        const auto inward = juce::Point<float> (corner.x < plate.getCentreX() ? 5.0f : -5.0f,
+                                                corner.y < plate.getCentreY() ? 5.0f : -5.0f);
         k.g.fillEllipse (juce::Rectangle<float> (3.0f, 3.0f).withCentre (corner + inward));
     }
 
@@ -164,7 +170,14 @@ void hazard (const Canvas& k)
         for (auto x = strip.getX() - 20.0f; x < strip.getRight() + 20.0f; x += 14.0f)
         {
             juce::Path stripe;
-            stripe.addQuadrilateral (x, strip.getBottom(), x + 7.0f, strip.getBottom(), x + 7.0f + strip.getHeight(), strip.getY(), x + strip.getHeight(), strip.getY());
+            stripe.addQuadrilateral (x,
+                                     strip.getBottom(),
+                                     x + 7.0f,
+                                     strip.getBottom(),
+                                     x + 7.0f + strip.getHeight(),
+                                     strip.getY(),
+                                     x + strip.getHeight(),
+                                     strip.getY());
             k.g.fillPath (stripe);
         }
     }
@@ -209,16 +222,16 @@ void cassette (const Canvas& k)
 {
     const auto face = k.face();
     const auto centreY = k.geo.band.getCentreY();
-    const std::array<juce::Colour, 3> stripes{k.c.panel, k.c.accent, k.c.ink};
+    const std::array<juce::Colour, 3> stripes { k.c.panel, k.c.accent, k.c.ink };
 
     for (size_t i = 0; i < stripes.size(); ++i)
     {
-        const auto y = centreY - 17.0f + 12.0f * (float)i;
+        const auto y = centreY - 17.0f + 12.0f * (float) i;
         k.g.setColour (stripes[i]);
         k.g.fillRect (juce::Rectangle<float> (face.getX(), y, face.getWidth(), 9.0f));
     }
 
-    const auto shell = juce::Rectangle<float> (104.0f, 56.0f).withCentre ({k.centreX(), centreY});
+    const auto shell = juce::Rectangle<float> (104.0f, 56.0f).withCentre ({ k.centreX(), centreY });
     const auto shellColour = k.c.hot ? juce::Colour (0xff120d0a) : juce::Colour (0xff2b1d14);
     k.g.setColour (shellColour);
     k.g.fillRoundedRectangle (shell, 6.0f);
@@ -229,7 +242,7 @@ void cassette (const Canvas& k)
     k.g.setColour (k.c.hot ? k.c.ink.withAlpha (0.15f) : juce::Colour (0xff4a3426));
     k.g.fillRoundedRectangle (window, 4.0f);
 
-    for (auto side : {-1.0f, 1.0f})
+    for (auto side : { -1.0f, 1.0f })
     {
         const juce::Point<float> hub (k.centreX() + side * 24.0f, window.getCentreY());
         const auto reel = juce::Rectangle<float> (22.0f, 22.0f).withCentre (hub);
@@ -240,17 +253,23 @@ void cassette (const Canvas& k)
 
         for (int tooth = 0; tooth < 6; ++tooth)
         {
-            const auto angle = (float)tooth * pi / 3.0f;
+            const auto angle = (float) tooth * pi / 3.0f;
             const juce::Point<float> dir (std::cos (angle), std::sin (angle));
-            k.g.drawLine ({hub + dir * 4.0f, hub + dir * 7.5f}, 1.8f);
+            k.g.drawLine ({ hub + dir * 4.0f, hub + dir * 7.5f }, 1.8f);
         }
     }
 
     // The recording head opening at the bottom edge of the shell.
     juce::Path head;
     const auto y0 = shell.getBottom() - 8.0f;
-    head.addQuadrilateral (k.centreX() - 30.0f, shell.getBottom(), k.centreX() + 30.0f, shell.getBottom(),
-                           k.centreX() + 24.0f, y0, k.centreX() - 24.0f, y0);
+    head.addQuadrilateral (k.centreX() - 30.0f,
+                           shell.getBottom(),
+                           k.centreX() + 30.0f,
+                           shell.getBottom(),
+                           k.centreX() + 24.0f,
+                           y0,
+                           k.centreX() - 24.0f,
+                           y0);
     k.g.setColour (k.c.hot ? k.c.ink.withAlpha (0.5f) : k.style.body.darker (0.3f));
     k.g.fillPath (head);
 }
@@ -261,8 +280,7 @@ void combTeeth (const Canvas& k)
     const auto area = k.geo.band.reduced (14.0f, 6.0f);
     const auto base = area.getBottom();
     constexpr float period = 21.0f;
-    const auto yAt = [&] (float x)
-    {
+    const auto yAt = [&] (float x) {
         const auto peak = std::pow (std::abs (std::cos (pi * (x - area.getX()) / period)), 8.0f);
         return base - 4.0f - (area.getHeight() - 6.0f) * peak;
     };
@@ -273,8 +291,8 @@ void combTeeth (const Canvas& k)
     fill.lineTo (area.getX(), base);
     fill.closeSubPath();
 
-    k.g.setGradientFill (juce::ColourGradient (k.c.accent.withAlpha (0.9f), 0.0f, area.getY(),
-                                               k.c.accent.withAlpha (0.1f), 0.0f, base, false));
+    k.g.setGradientFill (juce::ColourGradient (
+        k.c.accent.withAlpha (0.9f), 0.0f, area.getY(), k.c.accent.withAlpha (0.1f), 0.0f, base, false));
     k.g.fillPath (fill);
     k.g.setColour (k.c.ink);
     k.g.strokePath (curve, juce::PathStrokeType (1.6f, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
@@ -297,7 +315,8 @@ void ampPanel (const Canvas& k)
     }
     else
     {
-        juce::ColourGradient gold (juce::Colour (0xffefd596), 0.0f, plate.getY(), juce::Colour (0xffa8823a), 0.0f, plate.getBottom(), false);
+        juce::ColourGradient gold (
+            juce::Colour (0xffefd596), 0.0f, plate.getY(), juce::Colour (0xffa8823a), 0.0f, plate.getBottom(), false);
         gold.addColour (0.5, k.c.panel);
         k.g.setGradientFill (gold);
         k.g.fillRoundedRectangle (plate, 4.0f);
@@ -305,8 +324,9 @@ void ampPanel (const Canvas& k)
         juce::Random random (5);
         for (auto y = plate.getY() + 1.0f; y < plate.getBottom() - 1.0f; y += 1.0f)
         {
-            k.g.setColour ((random.nextBool() ? juce::Colours::white : juce::Colours::black).withAlpha (0.06f * random.nextFloat()));
-            k.g.drawHorizontalLine ((int)y, plate.getX() + 2.0f, plate.getRight() - 2.0f);
+            k.g.setColour ((random.nextBool() ? juce::Colours::white : juce::Colours::black)
+                               .withAlpha (0.06f * random.nextFloat()));
+            k.g.drawHorizontalLine ((int) y, plate.getX() + 2.0f, plate.getRight() - 2.0f);
         }
 
         k.g.setColour (juce::Colours::black.withAlpha (0.55f));
@@ -326,8 +346,10 @@ void ampPanel (const Canvas& k)
 
         for (auto d = -cloth.getHeight(); d < cloth.getWidth(); d += 4.0f)
         {
-            k.g.drawLine (cloth.getX() + d, cloth.getBottom(), cloth.getX() + d + cloth.getHeight(), cloth.getY(), 1.0f);
-            k.g.drawLine (cloth.getX() + d, cloth.getY(), cloth.getX() + d + cloth.getHeight(), cloth.getBottom(), 1.0f);
+            k.g.drawLine (
+                cloth.getX() + d, cloth.getBottom(), cloth.getX() + d + cloth.getHeight(), cloth.getY(), 1.0f);
+            k.g.drawLine (
+                cloth.getX() + d, cloth.getY(), cloth.getX() + d + cloth.getHeight(), cloth.getBottom(), 1.0f);
         }
     }
     k.g.setColour (k.c.ink);
@@ -342,13 +364,12 @@ void grille (const Canvas& k)
     const juce::Point<float> centre (k.centreX(), band.getCentreY());
     const auto radius = juce::jmin (band.getHeight() * 0.5f - 1.0f, 32.0f);
 
-    for (auto side : {-1.0f, 1.0f})
+    for (auto side : { -1.0f, 1.0f })
     {
         const auto start = centre.x + side * (radius + 6.0f);
         const auto end = side < 0.0f ? band.getX() + 8.0f : band.getRight() - 8.0f;
         const auto length = std::abs (end - start);
-        const auto yAt = [&] (float x)
-        {
+        const auto yAt = [&] (float x) {
             const auto t = std::abs (x - start) / length;
             return centre.y - std::sin (t * 2.0f * pi * 4.5f) * std::exp (-3.5f * t) * radius * 0.55f;
         };
@@ -375,7 +396,8 @@ void grille (const Canvas& k)
                 k.g.fillEllipse (x - 1.3f, y - 1.3f, 2.6f, 2.6f);
     }
 
-    juce::ColourGradient ring (k.c.accent, cone.getX(), cone.getY(), k.c.ink.darker (0.6f), cone.getRight(), cone.getBottom(), false);
+    juce::ColourGradient ring (
+        k.c.accent, cone.getX(), cone.getY(), k.c.ink.darker (0.6f), cone.getRight(), cone.getBottom(), false);
     k.g.setGradientFill (ring);
     k.g.drawEllipse (cone, 3.0f);
 }
@@ -395,7 +417,7 @@ void ladder (const Canvas& k)
     constexpr int rungs = 6;
     for (int i = 0; i < rungs; ++i)
     {
-        const auto y = top + 8.0f + (bottom - top - 16.0f) * (float)i / (float)(rungs - 1);
+        const auto y = top + 8.0f + (bottom - top - 16.0f) * (float) i / (float) (rungs - 1);
         k.g.drawLine (x - halfWidth, y, x + halfWidth, y, 1.6f);
         juce::Path diode;
         diode.addTriangle (x - 3.5f, y - 3.5f, x + 3.5f, y - 3.5f, x, y + 1.5f);
@@ -412,8 +434,7 @@ void ladder (const Canvas& k)
     k.g.fillRoundedRectangle (panel, 4.0f);
     const auto area = panel.reduced (8.0f, 5.0f);
     const auto cutoff = area.getX() + area.getWidth() * 0.55f;
-    const auto yAt = [&] (float px)
-    {
+    const auto yAt = [&] (float px) {
         const auto ratio = std::exp ((px - cutoff) / 18.0f);
         const auto resonance = 3.2f / (1.0f + std::pow ((px - cutoff) / 6.0f, 2.0f));
         const auto level = 1.0f / (1.0f + ratio * ratio * ratio * ratio) + resonance * 0.25f;
@@ -430,16 +451,18 @@ void howl (const Canvas& k)
 
     for (int i = 0; i < 6; ++i)
     {
-        const auto radius = 32.0f + 12.0f * (float)i;
-        const auto spread = pi * (0.26f - 0.018f * (float)i);
+        const auto radius = 32.0f + 12.0f * (float) i;
+        const auto spread = pi * (0.26f - 0.018f * (float) i);
         juce::Path arc;
         arc.addCentredArc (centre.x, centre.y, radius, radius, 0.0f, -spread, spread, true);
-        k.g.setColour ((i % 2 == 0 ? k.c.ink : k.c.accent).withAlpha (1.0f - 0.12f * (float)i));
-        k.g.strokePath (arc, juce::PathStrokeType (3.2f - 0.3f * (float)i, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
+        k.g.setColour ((i % 2 == 0 ? k.c.ink : k.c.accent).withAlpha (1.0f - 0.12f * (float) i));
+        k.g.strokePath (arc,
+                        juce::PathStrokeType (
+                            3.2f - 0.3f * (float) i, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
     }
 
     // Sparks either side: the loop tipping over.
-    for (auto side : {-1.0f, 1.0f})
+    for (auto side : { -1.0f, 1.0f })
     {
         juce::Path bolt;
         const juce::Point<float> start (centre.x + side * 62.0f, centre.y - 78.0f);
@@ -448,7 +471,8 @@ void howl (const Canvas& k)
         bolt.lineTo (start.x - side * 1.0f, start.y + 13.0f);
         bolt.lineTo (start.x + side * 7.0f, start.y + 28.0f);
         k.g.setColour (k.c.ink);
-        k.g.strokePath (bolt, juce::PathStrokeType (2.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::rounded));
+        k.g.strokePath (bolt,
+                        juce::PathStrokeType (2.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::rounded));
     }
 
     pinstripe (k, 7.0f, 1.0f, k.c.ink.withAlpha (0.5f));
@@ -459,28 +483,29 @@ void chopper (const Canvas& k)
 {
     const auto area = k.geo.band.reduced (16.0f, 8.0f);
     constexpr int gates = 4;
-    const auto gateWidth = area.getWidth() / (float)gates;
+    const auto gateWidth = area.getWidth() / (float) gates;
 
     for (int i = 0; i < gates; ++i)
     {
-        const auto x0 = area.getX() + gateWidth * (float)i;
+        const auto x0 = area.getX() + gateWidth * (float) i;
         const auto open = juce::Rectangle<float> (x0, area.getY(), gateWidth * 0.5f, area.getHeight());
         k.g.setColour (k.c.accent.withAlpha (0.18f));
         k.g.fillRect (open);
 
-        const auto yAt = [&] (float x)
-        {
-            return area.getCentreY() - std::sin ((x - x0) / (gateWidth * 0.5f) * 2.0f * pi * 3.0f) * area.getHeight() * 0.42f;
+        const auto yAt = [&] (float x) {
+            return area.getCentreY()
+                   - std::sin ((x - x0) / (gateWidth * 0.5f) * 2.0f * pi * 3.0f) * area.getHeight() * 0.42f;
         };
         k.g.setColour (k.c.ink);
-        k.g.strokePath (wave (x0, x0 + gateWidth * 0.5f, 0.5f, yAt), juce::PathStrokeType (2.2f, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
+        k.g.strokePath (wave (x0, x0 + gateWidth * 0.5f, 0.5f, yAt),
+                        juce::PathStrokeType (2.2f, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
         k.g.drawLine (x0 + gateWidth * 0.5f, area.getCentreY(), x0 + gateWidth, area.getCentreY(), 2.2f);
     }
 
     // Chequered strips beside the footswitch.
     const auto y = k.geo.footswitch.y - 6.0f;
     constexpr float cell = 6.0f;
-    for (auto side : {-1.0f, 1.0f})
+    for (auto side : { -1.0f, 1.0f })
     {
         const auto inner = k.centreX() + side * 30.0f;
         const auto outer = k.centreX() + side * (k.face().getWidth() * 0.5f - 12.0f);
@@ -488,11 +513,12 @@ void chopper (const Canvas& k)
         const auto to = juce::jmax (inner, outer);
 
         for (int row = 0; row < 2; ++row)
-            for (int col = 0; from + cell * (float)col < to - 0.5f; ++col)
+            for (int col = 0; from + cell * (float) col < to - 0.5f; ++col)
                 if ((row + col) % 2 == 0)
                 {
                     k.g.setColour (k.c.ink);
-                    k.g.fillRect (juce::Rectangle<float> (from + cell * (float)col, y + cell * (float)row, cell, cell));
+                    k.g.fillRect (
+                        juce::Rectangle<float> (from + cell * (float) col, y + cell * (float) row, cell, cell));
                 }
     }
 }
@@ -501,14 +527,13 @@ void chopper (const Canvas& k)
 void formants (const Canvas& k)
 {
     const auto area = k.geo.band.reduced (14.0f, 4.0f);
-    const std::array<float, 3> centres{0.22f, 0.5f, 0.78f};
-    const std::array<float, 3> heights{0.95f, 0.7f, 0.5f};
+    const std::array<float, 3> centres { 0.22f, 0.5f, 0.78f };
+    const std::array<float, 3> heights { 0.95f, 0.7f, 0.5f };
 
     for (size_t i = 0; i < centres.size(); ++i)
     {
         const auto mid = area.getX() + area.getWidth() * centres[i];
-        const auto yAt = [&] (float x)
-        {
+        const auto yAt = [&] (float x) {
             const auto d = (x - mid) / (area.getWidth() * 0.11f);
             return area.getBottom() - area.getHeight() * heights[i] * std::exp (-d * d);
         };
@@ -528,20 +553,29 @@ void formants (const Canvas& k)
 
     // Inner ears.
     const auto body = k.geo.body;
-    for (auto side : {-1.0f, 1.0f})
+    for (auto side : { -1.0f, 1.0f })
     {
         const auto edge = side < 0.0f ? body.getX() : body.getRight();
         juce::Path ear;
-        ear.addTriangle (edge - side * 12.0f, body.getY() + 2.0f, edge - side * 12.0f, body.getY() - 12.0f, edge - side * 40.0f, body.getY() + 2.0f);
+        ear.addTriangle (edge - side * 12.0f,
+                         body.getY() + 2.0f,
+                         edge - side * 12.0f,
+                         body.getY() - 12.0f,
+                         edge - side * 40.0f,
+                         body.getY() + 2.0f);
         k.g.setColour (k.c.accent.withAlpha (0.55f));
         k.g.fillPath (ear.createPathWithRoundedCorners (3.0f));
     }
 
     const auto nose = k.geo.led;
     k.g.setColour (k.c.ink.withAlpha (0.7f));
-    for (auto side : {-1.0f, 1.0f})
+    for (auto side : { -1.0f, 1.0f })
         for (int i = -1; i <= 1; ++i)
-            k.g.drawLine (nose.x + side * 14.0f, nose.y + (float)i * 3.0f, nose.x + side * 52.0f, nose.y + (float)i * 9.0f, 1.1f);
+            k.g.drawLine (nose.x + side * 14.0f,
+                          nose.y + (float) i * 3.0f,
+                          nose.x + side * 52.0f,
+                          nose.y + (float) i * 9.0f,
+                          1.1f);
 }
 
 // A cabinet's louvres on a cream plate.
@@ -556,7 +590,8 @@ void louvres (const Canvas& k)
     }
     else
     {
-        k.g.setGradientFill (juce::ColourGradient (k.c.panel.brighter (0.2f), 0.0f, plate.getY(), k.c.panel.darker (0.15f), 0.0f, plate.getBottom(), false));
+        k.g.setGradientFill (juce::ColourGradient (
+            k.c.panel.brighter (0.2f), 0.0f, plate.getY(), k.c.panel.darker (0.15f), 0.0f, plate.getBottom(), false));
         k.g.fillRoundedRectangle (plate, 5.0f);
         k.g.setColour (juce::Colours::black.withAlpha (0.4f));
         k.g.drawRoundedRectangle (plate, 5.0f, 1.0f);
@@ -564,13 +599,19 @@ void louvres (const Canvas& k)
 
     constexpr int slats = 6;
     const auto area = plate.reduced (12.0f, 7.0f);
-    const auto pitch = area.getHeight() / (float)slats;
+    const auto pitch = area.getHeight() / (float) slats;
 
     for (int i = 0; i < slats; ++i)
     {
-        const auto slot = juce::Rectangle<float> (area.getX(), area.getY() + pitch * (float)i + 1.0f, area.getWidth(), pitch - 3.0f);
-        k.g.setGradientFill (juce::ColourGradient (k.c.hot ? k.c.ink : k.c.ink, 0.0f, slot.getY(),
-                                                   k.c.hot ? k.c.ink.withAlpha (0.3f) : k.c.ink.brighter (0.5f), 0.0f, slot.getBottom(), false));
+        const auto slot =
+            juce::Rectangle<float> (area.getX(), area.getY() + pitch * (float) i + 1.0f, area.getWidth(), pitch - 3.0f);
+        k.g.setGradientFill (juce::ColourGradient (k.c.hot ? k.c.ink : k.c.ink,
+                                                   0.0f,
+                                                   slot.getY(),
+                                                   k.c.hot ? k.c.ink.withAlpha (0.3f) : k.c.ink.brighter (0.5f),
+                                                   0.0f,
+                                                   slot.getBottom(),
+                                                   false));
         k.g.fillRoundedRectangle (slot, slot.getHeight() * 0.5f);
     }
 
@@ -584,11 +625,11 @@ juce::Path fHole (juce::Point<float> centre, float height, float outward)
     const auto half = height * 0.5f - 4.0f;
     const juce::Point<float> top (centre.x + outward * 7.0f, centre.y - half);
     const juce::Point<float> bottom (centre.x - outward * 7.0f, centre.y + half);
-    const auto stemAt = [&] (float t)
-    {
+    const auto stemAt = [&] (float t) {
         // Cubic through the two eyes with vertical tangents at the ends.
         const auto s = 1.0f - t;
-        const auto x = s * s * s * top.x + 3.0f * s * s * t * (top.x - outward * 16.0f) + 3.0f * s * t * t * (bottom.x + outward * 16.0f) + t * t * t * bottom.x;
+        const auto x = s * s * s * top.x + 3.0f * s * s * t * (top.x - outward * 16.0f)
+                       + 3.0f * s * t * t * (bottom.x + outward * 16.0f) + t * t * t * bottom.x;
         return juce::Point<float> (x, top.y + (bottom.y - top.y) * t);
     };
 
@@ -598,7 +639,7 @@ juce::Path fHole (juce::Point<float> centre, float height, float outward)
 
     for (int i = 0; i <= steps; ++i)
     {
-        const auto t = (float)i / (float)steps;
+        const auto t = (float) i / (float) steps;
         const auto halfWidth = 1.1f + 2.3f * std::sin (t * pi);
         const auto p = stemAt (t);
         left.push_back (p.translated (-halfWidth, 0.0f));
@@ -628,9 +669,9 @@ void fHoles (const Canvas& k)
     const auto band = k.geo.band;
     const auto height = band.getHeight() - 2.0f;
 
-    for (auto side : {-1.0f, 1.0f})
+    for (auto side : { -1.0f, 1.0f })
     {
-        const auto hole = fHole ({k.centreX() + side * 60.0f, band.getCentreY()}, height, side);
+        const auto hole = fHole ({ k.centreX() + side * 60.0f, band.getCentreY() }, height, side);
         k.g.setColour (k.c.hot ? k.c.ink : k.c.accent.darker (0.6f));
         k.g.fillPath (hole);
     }
@@ -647,7 +688,7 @@ void fHoles (const Canvas& k)
 
 void drawMotif (juce::Graphics& g, const PedalStyle& style, const PedalGeometry& geometry, const MotifColours& colours)
 {
-    const Canvas k{g, style, geometry, colours};
+    const Canvas k { g, style, geometry, colours };
 
     switch (style.motif)
     {

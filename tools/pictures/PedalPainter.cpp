@@ -47,13 +47,16 @@ void PedalPainter::paint (juce::Graphics& g) const
 
 void PedalPainter::paintHalo (juce::Graphics& g) const
 {
-    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, style.glow.withAlpha (0.55f), 11.0f, {0.0f, 2.0f});
+    effects::drawShadow (
+        g, geometry.picture, geometry.bodyOutline, style.glow.withAlpha (0.55f), 11.0f, { 0.0f, 2.0f });
 }
 
 void PedalPainter::paintShadow (juce::Graphics& g) const
 {
-    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, juce::Colours::black.withAlpha (0.45f), 6.0f, {0.0f, 7.0f});
-    effects::drawShadow (g, geometry.picture, geometry.bodyOutline, juce::Colours::black.withAlpha (0.5f), 1.6f, {0.0f, 2.0f});
+    effects::drawShadow (
+        g, geometry.picture, geometry.bodyOutline, juce::Colours::black.withAlpha (0.45f), 6.0f, { 0.0f, 7.0f });
+    effects::drawShadow (
+        g, geometry.picture, geometry.bodyOutline, juce::Colours::black.withAlpha (0.5f), 1.6f, { 0.0f, 2.0f });
 }
 
 void PedalPainter::paintJacks (juce::Graphics& g) const
@@ -63,11 +66,11 @@ void PedalPainter::paintJacks (juce::Graphics& g) const
     constexpr float depth = 9.0f;
     constexpr float height = 22.0f;
 
-    hardware::jack (g, {body.getX() - depth, y, depth + 3.0f, height}, hot);
-    hardware::jack (g, {body.getRight() - 3.0f, y, depth + 3.0f, height}, hot);
+    hardware::jack (g, { body.getX() - depth, y, depth + 3.0f, height }, hot);
+    hardware::jack (g, { body.getRight() - 3.0f, y, depth + 3.0f, height }, hot);
 
     if (style.outline != PedalStyle::Outline::ears)
-        hardware::jack (g, {body.getCentreX() - 9.0f, body.getY() - 6.0f, 18.0f, 9.0f}, hot);
+        hardware::jack (g, { body.getCentreX() - 9.0f, body.getY() - 6.0f, 18.0f, 9.0f }, hot);
 }
 
 void PedalPainter::paintBody (juce::Graphics& g) const
@@ -76,13 +79,20 @@ void PedalPainter::paintBody (juce::Graphics& g) const
     const auto& body = geometry.body;
 
     // The bevelled rim, lit from above.
-    juce::ColourGradient rim (paint.brighter (0.35f), 0.0f, body.getY(), paint.darker (0.9f), 0.0f, body.getBottom(), false);
+    juce::ColourGradient rim (
+        paint.brighter (0.35f), 0.0f, body.getY(), paint.darker (0.9f), 0.0f, body.getBottom(), false);
     rim.addColour (0.15, paint.darker (0.2f));
     g.setGradientFill (rim);
     g.fillPath (geometry.bodyOutline);
 
     const auto face = geometry.faceOutline.getBounds();
-    juce::ColourGradient top (paint.brighter (0.12f), face.getX(), face.getY(), paint.darker (0.18f), face.getRight(), face.getBottom(), false);
+    juce::ColourGradient top (paint.brighter (0.12f),
+                              face.getX(),
+                              face.getY(),
+                              paint.darker (0.18f),
+                              face.getRight(),
+                              face.getBottom(),
+                              false);
     g.setGradientFill (top);
     g.fillPath (geometry.faceOutline);
 
@@ -126,8 +136,13 @@ void PedalPainter::paintFinish (juce::Graphics& g) const
     const auto strength = style.finish == Finish::gloss || style.finish == Finish::wood ? 0.3f : 0.14f;
     juce::Graphics::ScopedSaveState state (g);
     g.reduceClipRegion (face);
-    juce::ColourGradient sheen (juce::Colours::white.withAlpha (strength * (hot ? 0.4f : 1.0f)), bounds.getX(), bounds.getY(),
-                                juce::Colours::white.withAlpha (0.0f), bounds.getX() + bounds.getWidth() * 0.55f, bounds.getY() + bounds.getHeight() * 0.45f, false);
+    juce::ColourGradient sheen (juce::Colours::white.withAlpha (strength * (hot ? 0.4f : 1.0f)),
+                                bounds.getX(),
+                                bounds.getY(),
+                                juce::Colours::white.withAlpha (0.0f),
+                                bounds.getX() + bounds.getWidth() * 0.55f,
+                                bounds.getY() + bounds.getHeight() * 0.45f,
+                                false);
     g.setGradientFill (sheen);
     g.fillPath (face);
 }
@@ -152,7 +167,8 @@ void PedalPainter::paintWoodGrain (juce::Graphics& g) const
         }
 
         const auto darker = random.nextBool();
-        g.setColour ((darker ? juce::Colour (0xff2a140a) : juce::Colour (0xffc98a55)).withAlpha ((hot ? 0.08f : 0.18f) + random.nextFloat() * 0.12f));
+        g.setColour ((darker ? juce::Colour (0xff2a140a) : juce::Colour (0xffc98a55))
+                         .withAlpha ((hot ? 0.08f : 0.18f) + random.nextFloat() * 0.12f));
         g.strokePath (line, juce::PathStrokeType (0.6f + random.nextFloat() * 1.4f));
     }
 }
@@ -164,11 +180,11 @@ void PedalPainter::paintPrint (juce::Graphics& g) const
         juce::Graphics lg (layer);
         lg.reduceClipRegion (geometry.faceOutline);
         const auto brightGlow = style.glow.interpolatedWith (juce::Colours::white, 0.35f);
-        const MotifColours colours{hot ? style.glow : style.ink,
-                                   hot ? brightGlow : style.accent,
-                                   hot ? style.glow : style.panel,
-                                   facePaint(),
-                                   hot};
+        const MotifColours colours { hot ? style.glow : style.ink,
+                                     hot ? brightGlow : style.accent,
+                                     hot ? style.glow : style.panel,
+                                     facePaint(),
+                                     hot };
         drawMotif (lg, style, geometry, colours);
         paintScales (lg, colours.ink);
     }
@@ -189,19 +205,20 @@ void PedalPainter::paintScales (juce::Graphics& g, juce::Colour colour) const
     {
         if (control.isSwitch)
         {
-            for (auto side : {-1.0f, 1.0f})
-                g.fillEllipse (juce::Rectangle<float> (3.4f, 3.4f).withCentre (control.centre.translated (0.0f, side * 19.0f)));
+            for (auto side : { -1.0f, 1.0f })
+                g.fillEllipse (
+                    juce::Rectangle<float> (3.4f, 3.4f).withCentre (control.centre.translated (0.0f, side * 19.0f)));
 
             continue;
         }
 
         for (int i = 0; i < ticks; ++i)
         {
-            const auto dir = hardware::pointerDirection ((float)i / (float)(ticks - 1));
+            const auto dir = hardware::pointerDirection ((float) i / (float) (ticks - 1));
             const auto major = i == 0 || i == ticks / 2 || i == ticks - 1;
             const auto inner = control.radius + 2.5f;
             const auto outer = control.radius + (major ? 7.0f : 5.0f);
-            g.drawLine ({control.centre + dir * inner, control.centre + dir * outer}, major ? 1.5f : 1.0f);
+            g.drawLine ({ control.centre + dir * inner, control.centre + dir * outer }, major ? 1.5f : 1.0f);
         }
     }
 }
@@ -222,9 +239,11 @@ void PedalPainter::paintScrews (juce::Graphics& g) const
     const auto face = geometry.faceOutline.getBounds();
     const auto inset = juce::jmax (9.5f, style.cornerRadius * 0.45f + 5.0f);
     const auto area = face.reduced (inset);
-    const std::array<juce::Point<float>, 4> corners{area.getTopLeft(), area.getTopRight(), area.getBottomLeft(), area.getBottomRight()};
+    const std::array<juce::Point<float>, 4> corners {
+        area.getTopLeft(), area.getTopRight(), area.getBottomLeft(), area.getBottomRight()
+    };
     // Screws end up at random angles, as they do on a real box.
-    const std::array<float, 4> angles{0.3f, 1.1f, 0.75f, 0.1f};
+    const std::array<float, 4> angles { 0.3f, 1.1f, 0.75f, 0.1f };
 
     for (size_t i = 0; i < corners.size(); ++i)
         hardware::screw (g, corners[i], angles[i], hot);

@@ -22,24 +22,24 @@ struct PedalStyle
     enum class KnobStyle
     {
         skirted, // black cap on a knurled silver skirt
-        chrome,  // polished dome
-        cream,   // fluted ivory
-        cap,     // glossy coloured cap
-        fluted,  // black fluted
+        chrome, // polished dome
+        cream, // fluted ivory
+        cap, // glossy coloured cap
+        fluted, // black fluted
     };
 
     enum class Layout
     {
-        row,      // all controls in one line under the top edge
+        row, // all controls in one line under the top edge
         triangle, // two knobs above, one centred below
-        grid,     // two by two
+        grid, // two by two
     };
 
     enum class Outline
     {
         rounded,
         chamfered, // cut corners
-        ears,      // two pointed ears on the top edge
+        ears, // two pointed ears on the top edge
     };
 
     enum class Motif
@@ -60,11 +60,11 @@ struct PedalStyle
         fHoles,
     };
 
-    juce::Colour body;   // top face paint
-    juce::Colour ink;    // main print
+    juce::Colour body; // top face paint
+    juce::Colour ink; // main print
     juce::Colour accent; // second print
-    juce::Colour panel;  // light plate some prints stand on
-    juce::Colour glow;   // light of the hot finish
+    juce::Colour panel; // light plate some prints stand on
+    juce::Colour glow; // light of the hot finish
     juce::Colour led;
     juce::Colour knobCap; // for KnobStyle::cap
     Finish finish = Finish::matte;
@@ -76,8 +76,8 @@ struct PedalStyle
     float height = 220.0f;
     float cornerRadius = 10.0f;
     int numControls = 3;
-    int switchIndex = -1;                 // -1 when every control is a knob
-    std::array<float, 4> pointerValues{}; // where the painted pointers stand
+    int switchIndex = -1; // -1 when every control is a knob
+    std::array<float, 4> pointerValues {}; // where the painted pointers stand
     bool screws = false;
 };
 

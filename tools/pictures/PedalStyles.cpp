@@ -31,7 +31,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 12.0f;
         s.numControls = 4;
         s.switchIndex = 3;
-        s.pointerValues = {0.5f, 0.2f, 0.3f, 0.0f};
+        s.pointerValues = { 0.5f, 0.2f, 0.3f, 0.0f };
         s.screws = true;
         list.push_back (s);
     }
@@ -56,7 +56,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 24.0f;
         s.numControls = 3;
         s.switchIndex = -1;
-        s.pointerValues = {0.5f, 0.5f, 0.5f, 0.5f};
+        s.pointerValues = { 0.5f, 0.5f, 0.5f, 0.5f };
         s.screws = false;
         list.push_back (s);
     }
@@ -81,7 +81,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 7.0f;
         s.numControls = 4;
         s.switchIndex = -1;
-        s.pointerValues = {0.2f, 0.5f, 0.2f, 1.0f};
+        s.pointerValues = { 0.2f, 0.5f, 0.2f, 1.0f };
         s.screws = true;
         list.push_back (s);
     }
@@ -106,7 +106,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 18.0f;
         s.numControls = 3;
         s.switchIndex = -1;
-        s.pointerValues = {0.0f, 0.0f, 1.0f, 0.5f};
+        s.pointerValues = { 0.0f, 0.0f, 1.0f, 0.5f };
         s.screws = true;
         list.push_back (s);
     }
@@ -131,7 +131,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 14.0f;
         s.numControls = 3;
         s.switchIndex = -1;
-        s.pointerValues = {0.5f, 0.0f, 0.0f, 0.5f};
+        s.pointerValues = { 0.5f, 0.0f, 0.0f, 0.5f };
         s.screws = false;
         list.push_back (s);
     }
@@ -156,7 +156,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 10.0f;
         s.numControls = 4;
         s.switchIndex = -1;
-        s.pointerValues = {0.5f, 0.5f, 0.0f, 0.5f};
+        s.pointerValues = { 0.5f, 0.5f, 0.0f, 0.5f };
         s.screws = true;
         list.push_back (s);
     }
@@ -181,7 +181,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 8.0f;
         s.numControls = 3;
         s.switchIndex = -1;
-        s.pointerValues = {0.5f, 0.5f, 0.5f, 0.5f};
+        s.pointerValues = { 0.5f, 0.5f, 0.5f, 0.5f };
         s.screws = true;
         list.push_back (s);
     }
@@ -206,7 +206,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 16.0f;
         s.numControls = 3;
         s.switchIndex = -1;
-        s.pointerValues = {0.5f, 0.0f, 1.0f, 0.5f};
+        s.pointerValues = { 0.5f, 0.0f, 1.0f, 0.5f };
         s.screws = false;
         list.push_back (s);
     }
@@ -231,7 +231,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 12.0f;
         s.numControls = 4;
         s.switchIndex = -1;
-        s.pointerValues = {1.0f, 0.5f, 0.0f, 0.5f};
+        s.pointerValues = { 1.0f, 0.5f, 0.0f, 0.5f };
         s.screws = true;
         list.push_back (s);
     }
@@ -256,7 +256,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 20.0f;
         s.numControls = 3;
         s.switchIndex = -1;
-        s.pointerValues = {0.0f, 0.5f, 0.5f, 0.5f};
+        s.pointerValues = { 0.0f, 0.5f, 0.5f, 0.5f };
         s.screws = false;
         list.push_back (s);
     }
@@ -281,7 +281,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 6.0f;
         s.numControls = 3;
         s.switchIndex = -1;
-        s.pointerValues = {0.5f, 0.5f, 0.7f, 0.5f};
+        s.pointerValues = { 0.5f, 0.5f, 0.7f, 0.5f };
         s.screws = true;
         list.push_back (s);
     }
@@ -306,7 +306,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 16.0f;
         s.numControls = 4;
         s.switchIndex = -1;
-        s.pointerValues = {0.0f, 0.5f, 0.0f, 0.5f};
+        s.pointerValues = { 0.0f, 0.5f, 0.0f, 0.5f };
         s.screws = false;
         list.push_back (s);
     }
@@ -331,7 +331,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 10.0f;
         s.numControls = 4;
         s.switchIndex = 3;
-        s.pointerValues = {0.5f, 0.5f, 1.0f, 0.0f};
+        s.pointerValues = { 0.5f, 0.5f, 1.0f, 0.0f };
         s.screws = true;
         list.push_back (s);
     }
@@ -356,7 +356,7 @@ std::vector<PedalStyle> makeStyles()
         s.cornerRadius = 18.0f;
         s.numControls = 3;
         s.switchIndex = -1;
-        s.pointerValues = {0.5f, 0.5f, 0.0f, 0.5f};
+        s.pointerValues = { 0.5f, 0.5f, 0.0f, 0.5f };
         s.screws = false;
         list.push_back (s);
     }

@@ -5,7 +5,7 @@ juce::Typeface::Ptr PictureFonts::load (const char* fileName)
     juce::MemoryBlock data;
     const auto file = juce::File (TARVOLIN_FONTS_DIR).getChildFile (fileName);
 
-    if (!file.loadFileAsData (data))
+    if (! file.loadFileAsData (data))
     {
         std::fprintf (stderr, "cannot read %s\n", file.getFullPathName().toRawUTF8());
         std::exit (1);

@@ -21,7 +21,7 @@ juce::Result writePng (const juce::Image& image, const juce::File& file)
     file.deleteFile();
     juce::FileOutputStream stream (file);
 
-    if (!stream.openedOk() || !juce::PNGImageFormat().writeImageToStream (image, stream))
+    if (! stream.openedOk() || ! juce::PNGImageFormat().writeImageToStream (image, stream))
         return juce::Result::fail ("cannot write " + file.getFullPathName());
 
     return juce::Result::ok();
@@ -51,8 +51,7 @@ int main (int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         args.add (argv[i]);
 
-    const auto valueAfter = [&] (const char* option)
-    {
+    const auto valueAfter = [&] (const char* option) {
         const auto index = args.indexOf (option);
         return index >= 0 && index + 1 < args.size() ? args[index + 1] : juce::String();
     };
@@ -60,7 +59,7 @@ int main (int argc, char* argv[])
     const auto imagesPath = valueAfter ("--images");
     const auto sheetPath = valueAfter ("--sheet");
 
-    if (imagesPath.isEmpty() || (!args.contains ("--draw") && sheetPath.isEmpty()))
+    if (imagesPath.isEmpty() || (! args.contains ("--draw") && sheetPath.isEmpty()))
         return fail ("usage: tarvolin_pictures --images DIR [--draw] [--sheet FILE]");
 
     const auto cwd = juce::File::getCurrentWorkingDirectory();

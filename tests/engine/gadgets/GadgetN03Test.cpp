@@ -19,7 +19,8 @@ struct Stereo
     std::vector<float> left, right;
 };
 
-std::unique_ptr<GadgetN03> makeReverb (double rate, double delayKnob, double dampKnob, double effectKnob, double decayKnob)
+std::unique_ptr<GadgetN03>
+    makeReverb (double rate, double delayKnob, double dampKnob, double effectKnob, double decayKnob)
 {
     auto reverb = std::make_unique<GadgetN03>();
     reverb->initProcessing (rate, maxBlock);
@@ -33,7 +34,8 @@ Stereo run (Gadgets& gadget, Stereo signal, int blockSize = maxBlock)
     const auto length = (int) signal.left.size();
 
     for (int start = 0; start < length; start += blockSize)
-        gadget.processSamples (signal.left.data() + start, signal.right.data() + start, std::min (blockSize, length - start), 0.0f);
+        gadget.processSamples (
+            signal.left.data() + start, signal.right.data() + start, std::min (blockSize, length - start), 0.0f);
 
     return signal;
 }
@@ -120,8 +122,10 @@ TEST (DivororIrovi, RatesAbove192kKeepTheLengthsOf192k)
 
     EXPECT_EQ (at384k->predelayMax, at192k->predelayMax);
     EXPECT_EQ (at384k->scaledExcursion, at192k->scaledExcursion);
-    EXPECT_TRUE (std::equal (std::begin (at384k->lineLength), std::end (at384k->lineLength), std::begin (at192k->lineLength)));
-    EXPECT_TRUE (std::equal (std::begin (at384k->tapOffset), std::end (at384k->tapOffset), std::begin (at192k->tapOffset)));
+    EXPECT_TRUE (
+        std::equal (std::begin (at384k->lineLength), std::end (at384k->lineLength), std::begin (at192k->lineLength)));
+    EXPECT_TRUE (
+        std::equal (std::begin (at384k->tapOffset), std::end (at384k->tapOffset), std::begin (at192k->tapOffset)));
 }
 
 TEST (DivororIrovi, PredelayHoldsTheMonoInputBackFromTheDiffusers)
@@ -307,7 +311,9 @@ TEST (DivororIrovi, MatchesGoldenSnapshots)
         double delayKnob, dampKnob, effectKnob, decayKnob;
     };
 
-    const Case cases[] = { { "divoror_irovi_default", 0.2, 0.5, 0.2, 1.0 }, { "divoror_irovi_all_up", 1.0, 1.0, 1.0, 1.0 }, { "divoror_irovi_no_predelay", 0.0, 0.0, 1.0, 0.0 } };
+    const Case cases[] = { { "divoror_irovi_default", 0.2, 0.5, 0.2, 1.0 },
+                           { "divoror_irovi_all_up", 1.0, 1.0, 1.0, 1.0 },
+                           { "divoror_irovi_no_predelay", 0.0, 0.0, 1.0, 0.0 } };
 
     for (const auto& c : cases)
     {

@@ -34,7 +34,8 @@ Stereo run (Gadgets& gadget, Stereo signal)
     const auto length = (int) signal.left.size();
 
     for (int start = 0; start < length; start += maxBlock)
-        gadget.processSamples (signal.left.data() + start, signal.right.data() + start, std::min (maxBlock, length - start), 0.0f);
+        gadget.processSamples (
+            signal.left.data() + start, signal.right.data() + start, std::min (maxBlock, length - start), 0.0f);
 
     return signal;
 }
@@ -45,23 +46,14 @@ Stereo constant (float value, int length)
 }
 
 /** The knob position at which the amount a = 1 - (1 - p)^2 takes a given value. */
-double amountKnobFor (double amount)
-{
-    return 1.0 - std::sqrt (1.0 - amount);
-}
+double amountKnobFor (double amount) { return 1.0 - std::sqrt (1.0 - amount); }
 
 /** A knob position that sets exactly `bits` reduced bits: the middle of its
     range, or the knob's end for all fourteen. */
-double knobForBits (int bits)
-{
-    return bits >= 14 ? 1.0 : amountKnobFor ((bits + 0.5) / 14.0);
-}
+double knobForBits (int bits) { return bits >= 14 ? 1.0 : amountKnobFor ((bits + 0.5) / 14.0); }
 
 /** The clipper from its definition, in double. */
-double clip (double x, double k)
-{
-    return (k + 1.0) * x / (std::abs (x) * k + 1.0);
-}
+double clip (double x, double k) { return (k + 1.0) * x / (std::abs (x) * k + 1.0); }
 
 double rms (const std::vector<float>& x, size_t from)
 {
@@ -83,8 +75,8 @@ TEST (RarUvidavi, ControlsSetBitsClipperAndHold)
     };
 
     const Case cases[] = {
-        { 0.0, 0.0, 0, 0.0f, 1 },         // the default: nothing reduced, nothing held
-        { 0.03, 0.03, 0, 0.12430f, 2 },   // a little clipping before the first bit goes
+        { 0.0, 0.0, 0, 0.0f, 1 }, // the default: nothing reduced, nothing held
+        { 0.03, 0.03, 0, 0.12430f, 2 }, // a little clipping before the first bit goes
         { 0.04, 0.5, 1, 0.16831f, 25 },
         { 1.0, 1.0, 14, 200.0f, 50 },
     };
@@ -110,7 +102,7 @@ TEST (RarUvidavi, AmountZeroOnlyReappliesTheInputGainAndClamps)
     };
 
     const Case cases[] = {
-        { 1.0f, 0.3f, 0.3f }, { 2.0f, 0.3f, 0.6f }, { 0.5f, -0.7f, -0.35f },
+        { 1.0f, 0.3f, 0.3f }, { 2.0f, 0.3f, 0.6f },   { 0.5f, -0.7f, -0.35f },
         { 2.0f, 0.7f, 1.0f }, { 2.0f, -0.7f, -1.0f },
     };
 
@@ -150,10 +142,9 @@ TEST (RarUvidavi, ReducerDropsLowBitsRoundingTowardsMinusInfinity)
     };
 
     const Case cases[] = {
-        { 1, 0.5f, 16382 },   { 1, -0.5f, -16384 }, // 16383.5 truncates to 16383, then loses its low bit
-        { 4, 0.3f, 9824 },    { 4, -0.3f, -9840 },
-        { 14, 0.4f, 0 },      { 14, -0.4f, -16384 }, { 14, 0.9f, 16384 },
-        { 14, 3.0f, 16384 },  // above 1 reads as 1
+        { 1, 0.5f, 16382 },    { 1, -0.5f, -16384 }, // 16383.5 truncates to 16383, then loses its low bit
+        { 4, 0.3f, 9824 },     { 4, -0.3f, -9840 },  { 14, 0.4f, 0 },
+        { 14, -0.4f, -16384 }, { 14, 0.9f, 16384 },  { 14, 3.0f, 16384 }, // above 1 reads as 1
         { 14, -3.0f, -32768 }, // below -1 reads as -32767, and the shift rounds it down
     };
 
@@ -218,7 +209,8 @@ TEST (RarUvidavi, HoldRepeatsEveryTakenSampleForItsLength)
         {
             // Silence until the first take at sample length - 1, then one take per length.
             const auto taken = (long) i - (c.length - 1);
-            const auto expected = taken < 0 ? 0.0f : reference.left[(size_t) (taken - taken % c.length) + (size_t) c.length - 1];
+            const auto expected =
+                taken < 0 ? 0.0f : reference.left[(size_t) (taken - taken % c.length) + (size_t) c.length - 1];
             ASSERT_EQ (out.left[i], expected) << "sample " << i;
         }
     }
@@ -237,13 +229,13 @@ TEST (RarUvidavi, FilterPassesDcAndPeaksByItsQAtTheCorner)
 
     // At 20 Hz the single-precision coefficients put the poles within about
     // 1e-3 of z = 1, where their rounding moves the gain by up to a percent.
-    const Case cases[] = {
-        { 48000.0, 0.0, 20.0, 0.015f },
-        { 48000.0, 0.5, 632.45553, 0.01f },
-        { 48000.0, 1.0, 20000.0, 0.01f },
-        { 44100.0, 1.0, 20000.0, 0.01f },
-        { 22050.0, 1.0, 0.49 * 22050.0, 0.01f }, // 20 kHz lies above this rate's Nyquist: held at 0.49 fs
-    };
+    const Case
+        cases
+            [] = {
+                { 48000.0, 0.0, 20.0, 0.015f },          { 48000.0, 0.5, 632.45553, 0.01f },
+                { 48000.0, 1.0, 20000.0, 0.01f },        { 44100.0, 1.0, 20000.0, 0.01f },
+                { 22050.0, 1.0, 0.49 * 22050.0, 0.01f }, // 20 kHz lies above this rate's Nyquist: held at 0.49 fs
+            };
 
     for (const auto& c : cases)
     {
@@ -268,7 +260,9 @@ TEST (RarUvidavi, ABadSampleDoesNotSilenceTheFilter)
     bad.right[200] = std::numeric_limits<float>::infinity();
     run (*crusher, bad);
 
-    const auto after = run (*crusher, { testsignals::noiseWithImpulses (4 * maxBlock, 5), testsignals::noiseWithImpulses (4 * maxBlock, 6) });
+    const auto after =
+        run (*crusher,
+             { testsignals::noiseWithImpulses (4 * maxBlock, 5), testsignals::noiseWithImpulses (4 * maxBlock, 6) });
     EXPECT_TRUE (testsignals::allFinite (after.left) && testsignals::allFinite (after.right));
     EXPECT_GT (testsignals::peakOf (after.left), 0.0f);
     EXPECT_GT (testsignals::peakOf (after.right), 0.0f);
@@ -282,13 +276,16 @@ TEST (RarUvidavi, MatchesGoldenSnapshots)
         double amountKnob, downKnob, filterKnob;
     };
 
-    const Case cases[] = { { "rar_uvidavi_default", 0.0, 0.0, 1.0 }, { "rar_uvidavi_all_up", 1.0, 1.0, 1.0 }, { "rar_uvidavi_mid", 0.6, 0.1, 0.5 } };
+    const Case cases[] = { { "rar_uvidavi_default", 0.0, 0.0, 1.0 },
+                           { "rar_uvidavi_all_up", 1.0, 1.0, 1.0 },
+                           { "rar_uvidavi_mid", 0.6, 0.1, 0.5 } };
 
     for (const auto& c : cases)
     {
         auto crusher = makeCrusher (c.amountKnob, c.downKnob, c.filterKnob, 44100.0);
         crusher->inputGain = 1.5f;
-        auto out = run (*crusher, { testsignals::noiseWithImpulses (300, 21), testsignals::noiseWithImpulses (300, 22) });
+        auto out =
+            run (*crusher, { testsignals::noiseWithImpulses (300, 21), testsignals::noiseWithImpulses (300, 22) });
         out.left.insert (out.left.end(), out.right.begin(), out.right.end());
         EXPECT_EQ (verifyGolden (c.name, out.left), "");
     }

@@ -92,7 +92,8 @@ TEST (Derurevore, FeedForwardCombMatchesItsAnalyticResponse)
     comb.settle();
     EXPECT_NEAR (sineGain (comb, 3000.0), 0.01f, 0.01f);
     EXPECT_NEAR (sineGain (comb, 6000.0), 1.99f, 0.01f);
-    EXPECT_NEAR (sineGain (comb, 1500.0), std::abs (std::complex<double> (1.0) + 0.99 * std::polar (1.0, -M_PI / 2.0)), 0.01);
+    EXPECT_NEAR (
+        sineGain (comb, 1500.0), std::abs (std::complex<double> (1.0) + 0.99 * std::polar (1.0, -M_PI / 2.0)), 0.01);
 }
 
 TEST (Derurevore, FeedbackCombRingsAtTheDelayAndDecays)

@@ -34,7 +34,8 @@ Stereo run (Gadgets& gadget, Stereo signal, int blockSize = maxBlock)
     const auto length = (int) signal.left.size();
 
     for (int start = 0; start < length; start += blockSize)
-        gadget.processSamples (signal.left.data() + start, signal.right.data() + start, std::min (blockSize, length - start), 0.0f);
+        gadget.processSamples (
+            signal.left.data() + start, signal.right.data() + start, std::min (blockSize, length - start), 0.0f);
 
     return signal;
 }
@@ -191,7 +192,9 @@ TEST (DizuzOvovuDozuz, MatchesGoldenSnapshots)
         double course, reson, lfo, env;
     };
 
-    const Case cases[] = { { "dizuz_ovovu_dozuz_default", 0.0, 0.5, 0.0, 0.5 }, { "dizuz_ovovu_dozuz_all_up", 1.0, 1.0, 1.0, 1.0 }, { "dizuz_ovovu_dozuz_all_down", 0.0, 0.0, 0.0, 0.0 } };
+    const Case cases[] = { { "dizuz_ovovu_dozuz_default", 0.0, 0.5, 0.0, 0.5 },
+                           { "dizuz_ovovu_dozuz_all_up", 1.0, 1.0, 1.0, 1.0 },
+                           { "dizuz_ovovu_dozuz_all_down", 0.0, 0.0, 0.0, 0.0 } };
 
     for (const auto& c : cases)
     {
