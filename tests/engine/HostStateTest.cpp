@@ -1,4 +1,5 @@
 #include "engine/PluginProcessor.h"
+#include "support/StateBlob.h"
 
 #include <gtest/gtest.h>
 
@@ -12,18 +13,6 @@ constexpr double testRate = 48000.0;
 constexpr int testBlockSize = 256;
 
 int indexOf (int slot, int kind) { return ParameterMapping::indexOf (slot, kind); }
-
-/** The framework's binary XML wrapper around any text. */
-juce::MemoryBlock blobOf (const juce::String& xmlText)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    out.writeInt (0x21324356);
-    out.writeInt ((int) xmlText.getNumBytesAsUTF8());
-    out << xmlText;
-    out.writeByte (0);
-    return block;
-}
 
 juce::MemoryBlock stateOf (TarvolinAudioProcessor& processor)
 {

@@ -4,6 +4,7 @@
 
 #include "engine/PluginProcessor.h"
 
+#include "support/StateBlob.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,17 +14,6 @@ namespace
 constexpr int numParameters = ParameterMapping::numParameters;
 constexpr int testBlockSize = 128;
 constexpr float defaultValue = -1.0f; // in the table: "the parameter's default"
-
-juce::MemoryBlock blobOf (const juce::String& xmlText)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    out.writeInt (0x21324356);
-    out.writeInt ((int) xmlText.getNumBytesAsUTF8());
-    out << xmlText;
-    out.writeByte (0);
-    return block;
-}
 
 int indexOfID (const ParameterMapping& params, const juce::String& id)
 {

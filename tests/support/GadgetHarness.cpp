@@ -23,6 +23,14 @@ void process (Gadgets& gadget, Stereo& signal, int blockSize, float bpm)
     }
 }
 
+std::vector<float> impulseResponse (Gadgets& gadget, int length, int blockSize)
+{
+    auto signal = bothChannels (std::vector<float> ((size_t) length, 0.0f));
+    signal.left[0] = signal.right[0] = 1.0f;
+    process (gadget, signal, blockSize, 120.0f);
+    return signal.left;
+}
+
 std::vector<float> interleaveChannels (const Stereo& signal)
 {
     auto both = signal.left;

@@ -19,6 +19,9 @@ Stereo bothChannels (const std::vector<float>& mono);
 /** Runs the gadget over the whole signal in place, in blocks of at most blockSize. */
 void process (Gadgets& gadget, Stereo& signal, int blockSize, float bpm = 0.0f);
 
+/** The left channel's response to a unit impulse on both channels. */
+std::vector<float> impulseResponse (Gadgets& gadget, int length, int blockSize);
+
 /** Left then right, for golden snapshots. */
 std::vector<float> interleaveChannels (const Stereo& signal);
 

@@ -20,20 +20,6 @@ bool waitForKernels (const GadgetN08& gadget)
     return pollUntil ([&] { return kernelsReady (gadget); });
 }
 
-/** Runs the left channel's response to a unit impulse (the right one gets the same). */
-std::vector<float> impulseResponse (Gadgets& gadget, int length, int blockSize)
-{
-    std::vector<float> left ((size_t) length, 0.0f), right ((size_t) length, 0.0f);
-    left[0] = right[0] = 1.0f;
-
-    for (int start = 0; start < length; start += blockSize)
-    {
-        const int n = std::min (blockSize, length - start);
-        gadget.processSamples (left.data() + start, right.data() + start, n, 120.0f);
-    }
-
-    return left;
-}
 } // namespace
 
 TEST (GadgetN08, UntouchedWhenUnpreparedOrEmpty) { convolutiongadgets::expectUntouchedUnpreparedAndEmpty<GadgetN08>(); }
@@ -220,7 +206,7 @@ TEST (GadgetN08, OutputIsTheSpeakerConvolutionOfTheTape)
     for (int block = 0; block < 100; ++block)
         gadget.processSamples (left.data(), right.data(), blockSize, 120.0f);
 
-    const auto response = impulseResponse (gadget, 4096, blockSize);
+    const auto response = gadgetharness::impulseResponse (gadget, 4096, blockSize);
     const auto firstHeard =
         std::find_if (response.begin(), response.end(), [] (float v) { return std::abs (v) > 1.0e-6f; });
     const auto delaySamples = std::distance (response.begin(), firstHeard);

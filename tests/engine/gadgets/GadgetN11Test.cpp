@@ -25,20 +25,6 @@ bool waitForKernels (const GadgetN11& gadget)
     return pollUntil ([&] { return kernelsReady (gadget); });
 }
 
-/** Runs the left channel's response to a unit impulse (the right one gets the same). */
-std::vector<float> impulseResponse (Gadgets& gadget, int length, int blockSize)
-{
-    std::vector<float> left ((size_t) length, 0.0f), right ((size_t) length, 0.0f);
-    left[0] = right[0] = 1.0f;
-
-    for (int start = 0; start < length; start += blockSize)
-    {
-        const int n = std::min (blockSize, length - start);
-        gadget.processSamples (left.data() + start, right.data() + start, n, 120.0f);
-    }
-
-    return left;
-}
 } // namespace
 
 TEST (GadgetN11, UntouchedWhenUnpreparedOrEmpty) { convolutiongadgets::expectUntouchedUnpreparedAndEmpty<GadgetN11>(); }
@@ -95,7 +81,7 @@ TEST (GadgetN11, ToneCornersSitAtTheirFrequencies)
         gadget.initProcessing (c.rate, 1024);
         gadget.reset();
         gadget.setParameters (c.tone, 1.0, 0.0, 0.5, 0);
-        const auto response = impulseResponse (gadget, 1 << 16, 1024);
+        const auto response = gadgetharness::impulseResponse (gadget, 1 << 16, 1024);
 
         EXPECT_NEAR (std::abs (naivedft::responseAt (response, c.cornerHz, c.rate)), std::sqrt (0.5), 2.0e-3)
             << "tone " << c.tone;
@@ -112,7 +98,7 @@ TEST (GadgetN11, ToneStaysStableBelowFortyKilohertz)
     gadget.initProcessing (22050.0, 512);
     gadget.reset();
     gadget.setParameters (0.5, 1.0, 0.0, 0.5, 0);
-    const auto response = impulseResponse (gadget, 1 << 14, 512);
+    const auto response = gadgetharness::impulseResponse (gadget, 1 << 14, 512);
 
     EXPECT_TRUE (allFinite (response));
     EXPECT_NEAR (std::abs (naivedft::responseAt (response, 0.0, 22050.0)), 1.0, 1.0e-3);
@@ -172,7 +158,7 @@ TEST (GadgetN11, ImpulseChoiceNPicksResponseNPlusOne)
         gadget.reset();
         ASSERT_TRUE (waitForKernels (gadget));
         EXPECT_EQ ((int) gadget.impulseIndexInUse, choice);
-        const auto response = impulseResponse (gadget, Convolution::kernelLength, blockSize);
+        const auto response = gadgetharness::impulseResponse (gadget, Convolution::kernelLength, blockSize);
 
         // The 20 kHz low-pass barely touches it: the nearest kernel must be n + 1.
         int nearest = -1;
@@ -236,7 +222,7 @@ TEST (GadgetN11, ChangingTheChoiceReloadsOnceAndPassesAudioMeanwhile)
     // some through unconvolved and break the kernel's tail across blocks.
     gadget.setParameters (0.5, 0.0, 1.0, 0.5, 3);
     gadget.reset();
-    const auto response = impulseResponse (gadget, 2 * Convolution::kernelLength, blockSize);
+    const auto response = gadgetharness::impulseResponse (gadget, 2 * Convolution::kernelLength, blockSize);
 
     Convolution reference;
     reference.initFFT (4, rate, blockSize);
