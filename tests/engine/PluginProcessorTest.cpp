@@ -420,3 +420,29 @@ TEST_F (Processor, ProcessBlockDoesNotAllocate)
     processor->processBlock (buffer, midi);
     EXPECT_EQ (guard.allocations(), 0);
 }
+
+TEST_F (Processor, SwitchingGadgetsAndImpulsesDoesNotAllocate)
+{
+    // Every gadget in turn, and the convolution gadget asked for a new
+    // impulse response on the audio thread, which wakes its loader.
+    processor->prepareToPlay (rate, blockSize);
+    auto buffer = noiseBuffer (blockSize, 6);
+    juce::MidiBuffer none;
+
+    AllocationGuard guard;
+
+    for (int gadget = 0; gadget < GadgetManager::numGadgets; ++gadget)
+    {
+        processor->setParameter (at (0, ParameterMapping::algorithm), (float) gadget / 13.0f);
+        processor->processBlock (buffer, none);
+    }
+
+    processor->setParameter (at (0, ParameterMapping::algorithm), 4.0f / 13.0f);
+    for (int impulse = 0; impulse < 8; ++impulse)
+    {
+        processor->setParameter (at (0, ParameterMapping::impulse), (float) impulse / 7.0f);
+        processor->processBlock (buffer, none);
+    }
+
+    EXPECT_EQ (guard.allocations(), 0);
+}
