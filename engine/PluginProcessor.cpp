@@ -293,10 +293,16 @@ void TarvolinAudioProcessor::pushControlsToGadget (int slot)
 }
 
 //==============================================================================
-float TarvolinAudioProcessor::getMappedParameter (int index) const noexcept { return params.getMappedValue (index); }
+float TarvolinAudioProcessor::getMappedParameter (int index) const noexcept
+{
+    return juce::isPositiveAndBelow (index, numParameters) ? params.getMappedValue (index) : 0.0f;
+}
 
 void TarvolinAudioProcessor::setMappedParameter (int index, float value)
 {
+    if (! juce::isPositiveAndBelow (index, numParameters))
+        return;
+
     params.setMappedValue (index, value);
     setParameterNotifyingHost (index, params.getValue (index));
 }

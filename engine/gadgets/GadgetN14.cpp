@@ -71,7 +71,7 @@ void GadgetN14::updateCoefficients()
 
     // Whole samples, half to even; held between one sample and the idle count
     // (3 s fits below 320 kHz), so the conversion is always in range.
-    const auto fadeSamples = std::nearbyint ((fadeSpanMs * attack * attack + shortestFadeMs) / 1000.0f * fs);
+    const auto fadeSamples = std::nearbyint ((fadeSpanMs * (attack * attack) + shortestFadeMs) / 1000.0f * fs);
     fadeLength = fadeSamples >= 1.0f ? (int) std::min (fadeSamples, (float) idleFadeCount) : 1;
 
     peakRelease = std::exp ((1.0f / fs) * -1000.0f / peakReleaseMs);

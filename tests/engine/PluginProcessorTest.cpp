@@ -278,7 +278,9 @@ TEST_F (Processor, HostValuesAreSanitisedAtTheDoor)
     // Out-of-range indices are ignored rather than written past the table.
     processor->setParameter (40, 0.3f);
     processor->setParameter (-1, 0.3f);
+    processor->setMappedParameter (40, 3.0f);
     EXPECT_EQ (processor->getParameter (40), 0.0f);
+    EXPECT_EQ (processor->getMappedParameter (-1), 0.0f);
 }
 
 TEST_F (Processor, BadPrepareAndNarrowBuffersLeaveAudioAlone)

@@ -247,3 +247,23 @@ TEST (Rovazavu, MatchesGoldenSnapshots)
         EXPECT_EQ (verifyGolden (setting.name, snapshot), "");
     }
 }
+
+TEST (Rovazavu, AttackTimeSquaresTheKnobBeforeScaling)
+{
+    // (2950 p2^2 + 50) ms: the square comes first. Where the float product
+    // sits on a half sample, the other order lands one sample off.
+    const struct
+    {
+        double attack, sampleRate;
+        int fadeSamples;
+    } cases[] = {
+        { 0.047816, 96000.0, 5447 }, { 0.0, 44100.0, 2205 }, { 0.5, 48000.0, 37800 }, { 1.0, 44100.0, 132300 }
+    };
+
+    for (const auto& c : cases)
+    {
+        auto swell = makeSwell (0.5, c.attack, 0.0, c.sampleRate);
+        swell->updateCoefficients();
+        EXPECT_EQ (swell->fadeLength, c.fadeSamples) << c.attack << " at " << c.sampleRate;
+    }
+}
