@@ -4,6 +4,7 @@
 #include <Sounds.h>
 #include <gtest/gtest.h>
 #include <juce_audio_formats/juce_audio_formats.h>
+#include <libresample.h>
 
 #include <cmath>
 #include <memory>
@@ -203,6 +204,74 @@ TEST (Convolution, EveryKernelHasAQuarterOfEnergyAtEveryRate)
             EXPECT_NEAR (sumOfSquares (response, kernelLength, response.size()), 0.0, 1.0e-10)
                 << rate << " Hz, impulse " << impulse;
         }
+    }
+}
+
+TEST (Convolution, KernelAboveTheReferenceRateIsTheConvertedStartOfTheResponse)
+{
+    // The start of the response taken as 44.1 kHz, 896 x 44100 / rate frames
+    // of it converted to 896 taps and scaled to a sum of squares of 0.25:
+    // at 88.2 kHz through the 25-tap half-band filter (zero-stuffed, times
+    // 2), at 48 kHz through a fresh libresample converter.
+    juce::WavAudioFormat format;
+    std::unique_ptr<juce::AudioFormatReader> reader (format.createReaderFor (
+        new juce::MemoryInputStream (Sounds::fx_metal_pole_wav, (size_t) Sounds::fx_metal_pole_wavSize, false), true));
+    ASSERT_NE (reader, nullptr);
+    juce::AudioBuffer<float> frames (1, kernelLength);
+    reader->read (&frames, 0, kernelLength, 0, true, false);
+    const float* start = frames.getReadPointer (0);
+
+    auto unitEnergy = [] (std::vector<double> taps) {
+        double energy = 0.0;
+
+        for (auto v : taps)
+            energy += v * v;
+
+        for (auto& v : taps)
+            v *= 0.5 / std::sqrt (energy);
+
+        return taps;
+    };
+
+    const double oddTaps[] = { -0.00049278379, 0.0051771482, -0.016844185, 0.040051341,  -0.090523891, 0.31274536,
+                               0.31274536,     -0.090523891, 0.040051341,  -0.016844185, 0.0051771482, -0.00049278379 };
+    double halfBand[25] {};
+    halfBand[12] = 0.49977398;
+
+    for (int k = 0; k < 12; ++k)
+        halfBand[2 * k + 1] = oddTaps[k];
+
+    std::vector<double> doubled (kernelLength, 0.0);
+
+    for (int j = 0; j < kernelLength; ++j)
+        for (int t = 0; t <= std::min (j, 24); ++t)
+            if ((j - t) % 2 == 0)
+                doubled[(size_t) j] += 2.0 * halfBand[t] * start[(j - t) / 2];
+
+    std::vector<float> converted (kernelLength, 0.0f);
+    {
+        const double ratio = 48000.0 / 44100.0;
+        std::vector<float> in (start, start + 823);
+        void* handle = resample_open (1, ratio, ratio);
+        int used = 0;
+        resample_process (handle, ratio, in.data(), 823, 1, &used, converted.data(), kernelLength);
+        resample_close (handle);
+    }
+
+    const std::pair<double, std::vector<double>> cases[] = {
+        { 88200.0, unitEnergy (doubled) },
+        { 48000.0, unitEnergy (std::vector<double> (converted.begin(), converted.end())) },
+    };
+
+    for (const auto& [rate, expected] : cases)
+    {
+        Convolution convolver;
+        convolver.initFFT (3, rate, 128);
+        ASSERT_TRUE (waitUntilReady (convolver));
+        const auto response = measureKernel (convolver);
+
+        for (int i = 0; i < kernelLength; ++i)
+            ASSERT_NEAR (response[(size_t) i], expected[(size_t) i], 2.0e-6) << rate << " Hz, tap " << i;
     }
 }
 
