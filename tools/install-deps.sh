@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     lv2-dev lilv-utils jalv jackd2 xvfb xauth
     clang libclang-rt-14-dev
+    fonts-liberation xdotool
 )
 
 missing=()
