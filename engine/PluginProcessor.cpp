@@ -2,6 +2,7 @@
 
 #include "engine/HostParameter.h"
 #include "engine/HostState.h"
+#include "ui/TarvolinAudioProcessorEditor.h"
 
 #include <cfloat>
 
@@ -197,9 +198,9 @@ float TarvolinAudioProcessor::readHostTempo() const
 }
 
 //==============================================================================
-juce::AudioProcessorEditor* TarvolinAudioProcessor::createEditor() { return nullptr; }
+juce::AudioProcessorEditor* TarvolinAudioProcessor::createEditor() { return new TarvolinAudioProcessorEditor (this); }
 
-bool TarvolinAudioProcessor::hasEditor() const { return false; }
+bool TarvolinAudioProcessor::hasEditor() const { return true; }
 
 //==============================================================================
 const juce::String TarvolinAudioProcessor::getParameterName (int index)
