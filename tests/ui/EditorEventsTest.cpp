@@ -1,0 +1,311 @@
+// Gestures on the editor of a processor whose audio thread is running, and
+// what the host hears of them.
+
+#include "engine/HostState.h"
+#include "support/PollUntil.h"
+#include "ui/ComboBoxMIDILearn.h"
+#include "ui/ComponentPedalAnim.h"
+#include "ui/GadgetChainerComponent.h"
+#include "ui/KnobComponent.h"
+#include "ui/SelectorComponent.h"
+#include "ui/SpecialComboBox.h"
+#include "ui/SwitchComponent.h"
+#include "ui/support/AudioThread.h"
+#include "ui/support/EditorHarness.h"
+#include "ui/support/MessageLoop.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using Kind = ParameterMapping::Kind;
+using Events = std::vector<std::string>;
+
+int at (int slot, int kind) { return ParameterMapping::indexOf (slot, kind); }
+
+/** One gesture as the host hears it. */
+Events gesture (int index, float value)
+{
+    const auto i = std::to_string (index);
+    return { "begin " + i, "set " + i + " " + juce::String (value, 4).toStdString(), "end " + i };
+}
+
+Events concat (std::initializer_list<Events> parts)
+{
+    Events all;
+    for (const auto& part : parts)
+        all.insert (all.end(), part.begin(), part.end());
+    return all;
+}
+
+/** Ten 40 ms steps and the tick that ends the slide, without the wait. */
+void finishSlide (TarvolinAudioProcessorEditor& editor)
+{
+    for (int tick = 0; tick <= editor.pedalView->numSteps; ++tick)
+    {
+        editor.pedalView->timerCallback();
+        editor.sparePedalView->timerCallback();
+    }
+}
+
+class RunningEditor : public ::testing::Test
+{
+protected:
+    void open() { editor = &h.open(); }
+
+    EditorHarness h;
+    AudioThread audio { *h.processor };
+    TarvolinAudioProcessorEditor* editor = nullptr;
+};
+
+//==============================================================================
+TEST_F (RunningEditor, KnobDragIsOneGesturePerHandledMessage)
+{
+    open();
+    h.drag (*editor->inputKnob, -30, 10);
+
+    EXPECT_EQ (h.log.take(), concat ({ gesture (0, 0.1f), gesture (0, 0.2f), gesture (0, 0.3f) }));
+    EXPECT_NEAR (h.processor->getParameter (0), 0.3f, 1e-6f);
+    EXPECT_EQ (editor->inputValueLabel->getText(), "6.0 dB");
+
+    // A double click puts a control knob back to the middle, twice.
+    h.drag (*editor->controlKnobs[1], 20, 20);
+    h.log.take();
+    h.doubleClick (*editor->controlKnobs[1]);
+    EXPECT_EQ (h.log.take(), concat ({ gesture (4, 0.5f), gesture (4, 0.5f) }));
+}
+
+TEST_F (RunningEditor, SwitchesAndHotAreOneGestureEach)
+{
+    h.processor->setMappedParameter (at (0, Kind::algorithm), 6.0f); // its fourth control is a switch
+    open();
+
+    h.click (*editor->controlSwitches[3]);
+    h.click (*editor->hotSwitch);
+    h.click (*editor->hotSwitch);
+
+    EXPECT_EQ (h.log.take(), concat ({ gesture (6, 1.0f), gesture (8, 1.0f), gesture (8, 0.0f) }));
+}
+
+TEST_F (RunningEditor, SelectorSwitchesTheGadgetWithASlideAndRefusesClicksMeanwhile)
+{
+    open();
+    const auto& manager = h.processor->slots[0];
+
+    h.click (*editor->selectors[3]);
+    EXPECT_EQ (h.log.take(), gesture (2, 3.0f / 13.0f));
+    EXPECT_EQ (manager.getCurrentIndex(), 3);
+    EXPECT_TRUE (editor->selectors[3]->selected);
+    EXPECT_FALSE (editor->selectors[0]->selected);
+    EXPECT_EQ (editor->pedalView->title, manager.getAlgorithmObject (3)->name);
+    EXPECT_EQ (editor->sparePedalView->title, manager.getAlgorithmObject (0)->name);
+    EXPECT_TRUE (editor->pedalView->isAnimating);
+
+    // The new gadget lies to the right: the old pedal leaves to the left.
+    editor->pedalView->timerCallback();
+    editor->sparePedalView->timerCallback();
+    EXPECT_EQ (editor->pedalView->getX(), 732 - 198);
+    EXPECT_EQ (editor->sparePedalView->getX(), -198);
+
+    h.click (*editor->selectors[5]);
+    EXPECT_EQ (manager.getCurrentIndex(), 3) << "a click during the slide was taken";
+    EXPECT_TRUE (h.log.take().empty());
+
+    finishSlide (*editor);
+    EXPECT_FALSE (editor->pedalView->isAnimating);
+    EXPECT_EQ (editor->pedalView->getX(), 0);
+    EXPECT_TRUE (editor->pedalView->isVisible());
+    EXPECT_FALSE (editor->sparePedalView->isVisible());
+
+    h.click (*editor->selectors[5]);
+    EXPECT_EQ (manager.getCurrentIndex(), 5);
+    finishSlide (*editor);
+    h.log.take();
+
+    h.click (*editor->selectors[5]);
+    EXPECT_TRUE (h.log.take().empty()) << "the gadget already in use was sent again";
+    EXPECT_FALSE (editor->pedalView->isAnimating);
+}
+
+TEST_F (RunningEditor, HoveringASelectorNamesItsGadgetOverThePedal)
+{
+    open();
+    h.moveTo (*editor->selectors[9], { 15, 15 });
+    EXPECT_EQ (editor->pedalView->hoverTitle, h.processor->slots[0].getAlgorithmObject (9)->name);
+
+    h.moveTo (*editor, { 600, 200 });
+    EXPECT_EQ (editor->pedalView->hoverTitle, "");
+}
+
+TEST_F (RunningEditor, ImpulseChoiceIsOneGestureInEngineeringUnits)
+{
+    h.processor->setMappedParameter (at (0, Kind::algorithm), 4.0f);
+    open();
+    ASSERT_TRUE (editor->impulseBox->isVisible());
+
+    editor->impulseBox->setSelectedId (3, juce::sendNotificationSync);
+
+    EXPECT_EQ (h.log.take(), gesture (7, 2.0f / 7.0f));
+    EXPECT_EQ (h.processor->getMappedParameter (at (0, Kind::impulse)), 2.0f);
+}
+
+TEST_F (RunningEditor, HostAutomationOfTheShownSlotReachesTheControlsAtTheNextTick)
+{
+    h.processor->setMappedParameter (at (0, Kind::algorithm), 6.0f);
+    open();
+
+    const struct
+    {
+        int kind;
+        float value;
+    } automation[] = { { Kind::input, 0.75f },    { Kind::output, 0.125f }, { Kind::control1, 0.3f },
+                       { Kind::control2, 0.9f },  { Kind::control3, 0.0f }, { Kind::control4, 1.0f } };
+
+    for (const auto& a : automation)
+        h.hostSets (at (0, a.kind), a.value);
+
+    h.hostSets (at (1, Kind::input), 1.0f); // another slot: not on screen
+    editor->timerCallback();
+
+    EXPECT_EQ (editor->inputKnob->value, 0.75f);
+    EXPECT_EQ (editor->inputValueLabel->getText(), "15.0 dB");
+    EXPECT_EQ (editor->outputKnob->value, 0.125f);
+    EXPECT_EQ (editor->outputValueLabel->getText(), "-30.0 dB");
+    EXPECT_EQ (editor->controlKnobs[0]->value, 0.3f);
+    EXPECT_EQ (editor->controlKnobs[1]->value, 0.9f);
+    EXPECT_EQ (editor->controlKnobs[2]->value, 0.0f);
+    EXPECT_TRUE (editor->controlSwitches[3]->state);
+}
+
+//==============================================================================
+class PresetSteps : public RunningEditor
+{
+protected:
+    /** One preset on disk that routes around slot 0: only slot 1, running the
+        speed-switch gadget, is enabled. */
+    void SetUp() override
+    {
+        auto& p = *h.processor;
+        const auto folder = h.presetRoot.folder.getChildFile ("Guitar");
+        folder.createDirectory();
+        p.setMappedParameter (at (1, Kind::enabled), 1.0f);
+        p.setMappedParameter (at (0, Kind::enabled), 0.0f);
+        p.setMappedParameter (at (1, Kind::algorithm), 12.0f);
+        p.setParameter (at (1, Kind::control1), 0.25f);
+        ASSERT_TRUE (p.presets->savePreset (folder.getChildFile ("bypass.pmt")));
+        p.presets->loadDefaultPreset();
+        p.updateParameters();
+        open();
+    }
+
+    void expectSlotOneShown()
+    {
+        EXPECT_EQ (editor->chainer->selectedSlot, 1);
+        EXPECT_FALSE (editor->chainer->slotEnabled[0]);
+        EXPECT_TRUE (editor->chainer->slotEnabled[1]);
+        EXPECT_TRUE (editor->selectors[12]->selected);
+        EXPECT_EQ (editor->freeLabel->getText(), "slow");
+        EXPECT_EQ (editor->controlKnobs[0]->value, 0.25f);
+        EXPECT_FALSE (editor->presetBox->hasBeenModified);
+    }
+
+    void expectDefaultShown()
+    {
+        EXPECT_EQ (editor->chainer->selectedSlot, 0);
+        EXPECT_TRUE (editor->chainer->slotEnabled[0]);
+        EXPECT_FALSE (editor->chainer->slotEnabled[1]);
+        EXPECT_TRUE (editor->selectors[0]->selected);
+    }
+};
+
+TEST_F (PresetSteps, ArrowsLoadAndMoveOffADisabledSlot)
+{
+    h.click (*editor->nextButton);
+    expectSlotOneShown();
+
+    h.click (*editor->previousButton);
+    expectDefaultShown();
+}
+
+TEST_F (PresetSteps, PresetBoxChoiceLoadsThroughTheEditor)
+{
+    editor->presetBox->handleMenuResult (SpecialComboBox::firstPresetId);
+    deliverPendingMessages();
+    expectSlotOneShown();
+
+    editor->presetBox->handleMenuResult (SpecialComboBox::defaultItemId);
+    deliverPendingMessages();
+    expectDefaultShown();
+}
+
+//==============================================================================
+TEST_F (RunningEditor, StripSwapExchangesTheSlotsAndRewritesEveryEnabledFlag)
+{
+    auto& p = *h.processor;
+    p.setMappedParameter (at (0, Kind::algorithm), 6.0f);
+    p.setParameter (at (0, Kind::input), 0.2f);
+    p.setMappedParameter (at (1, Kind::algorithm), 12.0f);
+    p.setParameter (at (1, Kind::input), 0.7f);
+    open();
+
+    // What the strip's "Swap with slot 2" leaves behind.
+    auto& strip = *editor->chainer;
+    strip.swapPending = true;
+    strip.swapSlotA = 0;
+    strip.swapSlotB = 1;
+    std::swap (strip.slotEnabled[0], strip.slotEnabled[1]);
+    strip.selectedSlot = 1;
+    strip.sendChangeMessage();
+    deliverPendingMessages();
+
+    EXPECT_FALSE (strip.swapPending);
+    EXPECT_EQ (p.getMappedParameter (at (0, Kind::algorithm)), 12.0f);
+    EXPECT_EQ (p.getParameter (at (0, Kind::input)), 0.7f);
+    EXPECT_EQ (p.slots[1].getCurrentIndex(), 6);
+    EXPECT_EQ (p.getParameter (at (1, Kind::input)), 0.2f);
+    EXPECT_EQ (h.log.take(), (Events { "set 9 0.0000", "set 19 1.0000", "set 29 0.0000", "set 39 0.0000" }));
+    EXPECT_TRUE (editor->selectors[6]->selected);
+    EXPECT_TRUE (editor->controlSwitches[3]->isVisible());
+}
+
+TEST_F (RunningEditor, HostStateRestoreRefreshesTheStripBeforeItsNextAction)
+{
+    open();
+
+    auto element = HostState::createElement (h.processor->params, *h.processor->presets);
+    element.setAttribute ("ENABLED0", "0");
+    element.setAttribute ("ENABLED2", "1");
+    element.setAttribute ("INDXALGO2", 4);
+    juce::MemoryBlock state;
+    HostState::copyXmlToBinary (element, state);
+    h.processor->setStateInformation (state.getData(), (int) state.getSize());
+    deliverPendingMessages();
+
+    EXPECT_EQ (editor->chainer->selectedSlot, 2);
+    EXPECT_TRUE (editor->selectors[4]->selected);
+    EXPECT_TRUE (editor->impulseBox->isVisible());
+
+    // A click on the shown slot writes the strip's flags: the restored ones.
+    h.click (*editor->chainer, { 60, 17 });
+    EXPECT_EQ (h.processor->getParameter (at (0, Kind::enabled)), 0.0f);
+    EXPECT_EQ (h.processor->getParameter (at (2, Kind::enabled)), 1.0f);
+}
+
+TEST (EditorLifecycle, OpensAndClosesTwiceWhileAudioRuns)
+{
+    EditorHarness h;
+    AudioThread audio (*h.processor);
+    EXPECT_TRUE (h.processor->hasEditor());
+
+    for (int round = 0; round < 2; ++round)
+    {
+        auto& editor = h.open();
+        const auto blocksBefore = audio.blocksDone();
+        h.drag (*editor.controlKnobs[0], -10, 5);
+        h.click (*editor.selectors[round + 1]);
+        editor.timerCallback();
+        h.close();
+        EXPECT_TRUE (pollUntil ([&] { return audio.blocksDone() >= blocksBefore + 2; })) << "audio stalled";
+    }
+}
+} // namespace

@@ -1,0 +1,302 @@
+// The editor window as it opens: which controls it shows for which state,
+// their texts and places, and what it makes of states no host should send.
+
+#include "engine/HostState.h"
+#include "ui/ComboBoxMIDILearn.h"
+#include "ui/ComponentPedalAnim.h"
+#include "ui/GadgetChainerComponent.h"
+#include "ui/KnobComponent.h"
+#include "ui/SelectorComponent.h"
+#include "ui/SwitchComponent.h"
+#include "ui/support/EditorHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+
+namespace
+{
+using Kind = ParameterMapping::Kind;
+using Mask = std::array<bool, 4>;
+
+int at (int slot, int kind) { return ParameterMapping::indexOf (slot, kind); }
+
+void setMapped (TarvolinAudioProcessor& p, int slot, int kind, float value)
+{
+    p.setMappedParameter (at (slot, kind), value);
+}
+
+/** Restores a state built from the processor's own, with attributes replaced. */
+void restoreWith (TarvolinAudioProcessor& p, std::initializer_list<std::pair<const char*, const char*>> attributes)
+{
+    auto element = HostState::createElement (p.params, *p.presets);
+
+    for (const auto& [name, value] : attributes)
+        element.setAttribute (name, value);
+
+    juce::MemoryBlock state;
+    HostState::copyXmlToBinary (element, state);
+    p.setStateInformation (state.getData(), (int) state.getSize());
+}
+
+struct OpeningState
+{
+    const char* name;
+    std::function<void (TarvolinAudioProcessor&)> prepare;
+    int shownSlot;
+    int gadget;
+    Mask knobs;
+    Mask switches;
+    const char* fourthSwitchTexts; // "" when hidden
+    int impulseId;                 // 0 when the box is hidden
+    bool hotOn;
+};
+
+const OpeningState openingStates[] = {
+    { "default", [] (auto&) {}, 0, 0, { 1, 1, 1, 1 }, { 0, 0, 0, 0 }, "", 0, false },
+    { "slots 0 and 1 disabled",
+      [] (auto& p) {
+          setMapped (p, 2, Kind::enabled, 1.0f);
+          setMapped (p, 0, Kind::enabled, 0.0f);
+          setMapped (p, 2, Kind::algorithm, 4.0f);
+          setMapped (p, 2, Kind::impulse, 5.0f);
+          setMapped (p, 2, Kind::hot, 1.0f);
+          setMapped (p, 2, Kind::input, 12.0f);
+      },
+      2,
+      4,
+      { 1, 1, 1, 0 },
+      { 0, 0, 0, 0 },
+      "",
+      6,
+      true },
+    { "three controls", [] (auto& p) { setMapped (p, 0, Kind::algorithm, 1.0f); }, 0, 1, { 1, 1, 1, 0 }, {}, "", 0,
+      false },
+    { "switch as fourth control",
+      [] (auto& p) { setMapped (p, 0, Kind::algorithm, 6.0f); },
+      0,
+      6,
+      { 1, 1, 1, 0 },
+      { 0, 0, 0, 1 },
+      "free sync",
+      0,
+      false },
+    { "speed switch",
+      [] (auto& p) { setMapped (p, 0, Kind::algorithm, 12.0f); },
+      0,
+      12,
+      { 1, 1, 1, 0 },
+      { 0, 0, 0, 1 },
+      "slow fast",
+      0,
+      false },
+    { "HOT on", [] (auto& p) { setMapped (p, 0, Kind::hot, 1.0f); }, 0, 0, { 1, 1, 1, 1 }, {}, "", 0, true },
+
+    // What no host should send, yet might.
+    { "all slots disabled",
+      [] (auto& p) { restoreWith (p, { { "ENABLED0", "0" } }); },
+      0,
+      0,
+      { 1, 1, 1, 1 },
+      {},
+      "",
+      0,
+      false },
+    { "gadget index 99",
+      [] (auto& p) { restoreWith (p, { { "INDXALGO0", "99" } }); },
+      0,
+      0,
+      { 1, 1, 1, 1 },
+      {},
+      "",
+      0,
+      false },
+    { "gadget index -3",
+      [] (auto& p) { restoreWith (p, { { "INDXALGO0", "-3" }, { "INPUT0", "nan" } }); },
+      0,
+      0,
+      { 1, 1, 1, 1 },
+      {},
+      "",
+      0,
+      false },
+    { "not-a-number values in the store",
+      [] (auto& p) {
+          // Past every door that sanitises: the editor must still cope.
+          for (int i = 0; i < TarvolinAudioProcessor::numParameters; ++i)
+              p.params.setValue (i, std::numeric_limits<float>::quiet_NaN());
+      },
+      0,
+      0,
+      { 1, 1, 1, 1 },
+      {},
+      "",
+      0,
+      false },
+    { "infinite gadget choice in the store",
+      [] (auto& p) {
+          p.params.setValue (at (0, Kind::algorithm), std::numeric_limits<float>::infinity());
+          p.params.setValue (at (0, Kind::impulse), -std::numeric_limits<float>::infinity());
+      },
+      0,
+      0,
+      { 1, 1, 1, 1 },
+      {},
+      "",
+      0,
+      false },
+};
+
+class EditorOpening : public ::testing::TestWithParam<OpeningState>
+{
+};
+
+TEST_P (EditorOpening, ShowsTheSlotItFindsAndStaysUsable)
+{
+    const auto& c = GetParam();
+    EditorHarness h;
+    c.prepare (*h.processor);
+    auto& editor = h.open();
+
+    EXPECT_EQ (editor.chainer->selectedSlot, c.shownSlot);
+    EXPECT_EQ (editor.getShownSlot(), c.shownSlot);
+
+    for (int i = 0; i < TarvolinAudioProcessorEditor::numGadgets; ++i)
+        EXPECT_EQ (editor.selectors[i]->selected, i == c.gadget) << "selector " << i;
+
+    const auto& gadget = *h.processor->slots[c.shownSlot].getCurrentAlgorithmObject();
+    EXPECT_EQ (editor.pedalView->title, gadget.name);
+    EXPECT_EQ (editor.pedalView->picture, &editor.pedalPictures[gadget.pedalImageIndex]);
+
+    for (int j = 0; j < 4; ++j)
+    {
+        EXPECT_EQ (editor.controlKnobs[j]->isVisible(), c.knobs[(size_t) j]) << "knob " << j;
+        EXPECT_EQ (editor.controlSwitches[j]->isVisible(), c.switches[(size_t) j]) << "switch " << j;
+        EXPECT_TRUE (editor.controlKnobs[j]->value >= 0.0f && editor.controlKnobs[j]->value <= 1.0f);
+
+        if (c.knobs[(size_t) j])
+            EXPECT_EQ (editor.controlKnobs[j]->name, gadget.controlLabel[j]);
+    }
+
+    const auto input = at (c.shownSlot, Kind::input);
+    EXPECT_EQ (editor.inputKnob->value, ParameterMapping::sanitise (input, h.processor->getParameter (input)));
+    EXPECT_EQ (editor.inputValueLabel->getText(), ParameterMapping::textFor (input, editor.inputKnob->value));
+
+    EXPECT_TRUE (editor.outputKnob->value >= 0.0f && editor.outputKnob->value <= 1.0f);
+
+    const juce::String texts (c.fourthSwitchTexts);
+    EXPECT_EQ (editor.freeLabel->isVisible(), texts.isNotEmpty());
+    EXPECT_EQ (editor.syncLabel->isVisible(), texts.isNotEmpty());
+
+    if (texts.isNotEmpty())
+        EXPECT_EQ (editor.freeLabel->getText() + " " + editor.syncLabel->getText(), texts);
+
+    EXPECT_EQ (editor.impulseBox->isVisible(), c.impulseId != 0);
+    EXPECT_EQ (editor.impulseBox->getNumItems(), 8);
+
+    if (c.impulseId != 0)
+        EXPECT_EQ (editor.impulseBox->getSelectedId(), c.impulseId);
+
+    EXPECT_EQ (editor.hotSwitch->state, c.hotOn);
+
+    // Usable: another gadget can be chosen and takes effect in the engine.
+    const auto other = (c.gadget + 3) % TarvolinAudioProcessorEditor::numGadgets;
+    h.click (*editor.selectors[other]);
+    EXPECT_EQ (h.processor->slots[c.shownSlot].getCurrentIndex(), other);
+    EXPECT_TRUE (editor.selectors[other]->selected);
+}
+
+INSTANTIATE_TEST_SUITE_P (States, EditorOpening, ::testing::ValuesIn (openingStates), [] (const auto& info) {
+    return juce::String (info.param.name).retainCharacters ("abcdefghijklmnopqrstuvwxyzHOT0123456789").toStdString();
+});
+
+//==============================================================================
+TEST (EditorLayout, EveryChildSitsWhereTheWindowPutsIt)
+{
+    EditorHarness h;
+    auto& e = h.open();
+    using R = juce::Rectangle<int>;
+
+    const struct
+    {
+        const char* name;
+        juce::Component* child;
+        R bounds;
+    } children[] = {
+        { "window", &e, { 0, 0, 732, 430 } },
+        { "input knob", e.inputKnob, { 95, 371, 47, 47 } },
+        { "output knob", e.outputKnob, { 155, 371, 47, 47 } },
+        { "input caption", e.inputLabel, { 45, 375, 48, 22 } },
+        { "input value", e.inputValueLabel, { 35, 391, 58, 22 } },
+        { "output caption", e.outputLabel, { 200, 375, 48, 22 } },
+        { "output value", e.outputValueLabel, { 200, 391, 58, 22 } },
+        { "first control knob", e.controlKnobs[0], { 315, 371, 47, 47 } },
+        { "last control knob", e.controlKnobs[3], { 495, 371, 47, 47 } },
+        { "first control switch", e.controlSwitches[0], { 315, 376, 12, 32 } },
+        { "last control switch", e.controlSwitches[3], { 495, 376, 12, 32 } },
+        { "free", e.freeLabel, { 510, 376, 48, 16 } },
+        { "sync", e.syncLabel, { 510, 392, 48, 16 } },
+        { "hot switch", e.hotSwitch, { 705, 376, 12, 32 } },
+        { "normal", e.normalLabel, { 655, 376, 48, 16 } },
+        { "hot", e.hotLabel, { 655, 392, 48, 16 } },
+        { "input meter", e.inputMeter, { 20, 369, 11, 51 } },
+        { "output meter", e.outputMeter, { 270, 369, 11, 51 } },
+        { "impulse box", e.impulseBox, { 500, 383, 150, 19 } },
+        { "first selector", e.selectors[0], { 26, 322, 30, 30 } },
+        { "last selector", e.selectors[13], { 676, 322, 30, 30 } },
+        { "pedal", e.pedalView, { 0, 63, 732, 300 } },
+        { "spare pedal", e.sparePedalView, { 0, 63, 732, 300 } },
+        { "strip", e.chainer, { 476, 7, 97, 35 } },
+        { "learn", e.midiLearnIndicator, { 0, 80, 75, 24 } },
+        { "unlearn", e.midiUnlearnIndicator, { 0, 80, 95, 24 } },
+        { "presets caption", e.presetsLabel, { 10, 49, 85, 19 } },
+        { "preset box", e.presetBox, { 100, 50, 200, 19 } },
+        { "previous", e.previousButton, { 308, 54, 10, 12 } },
+        { "next", e.nextButton, { 326, 54, 10, 12 } },
+    };
+
+    for (const auto& c : children)
+        EXPECT_EQ (c.child->getBounds(), c.bounds) << c.name;
+
+    EXPECT_FALSE (e.sparePedalView->isVisible());
+    EXPECT_FALSE (e.midiLearnIndicator->isVisible());
+    EXPECT_FALSE (e.midiUnlearnIndicator->isVisible());
+    EXPECT_EQ (e.inputLabel->getText() + e.outputLabel->getText() + e.presetsLabel->getText(), "inputoutputPRESETS");
+    EXPECT_EQ (e.inputValueLabel->getText(), "0.0 dB");
+    EXPECT_EQ (e.outputValueLabel->getText(), "0.0 dB");
+}
+
+TEST (EditorLayout, HotAtExactlyHalfReadsOnOnlyThroughTheEngineMapping)
+{
+    EditorHarness h;
+    h.processor->setParameter (at (0, Kind::hot), 0.5f);
+    auto& e = h.open();
+
+    e.updateValueControls (0);
+    EXPECT_TRUE (e.hotSwitch->state);
+    e.updateNotAutomatableAndDiscreteParameters();
+    EXPECT_FALSE (e.hotSwitch->state);
+}
+
+TEST (EditorSnapshots, OnePicturePerGadget)
+{
+    const auto folder = juce::File (TARVOLIN_BINARY_DIR).getChildFile ("editor-snapshots");
+    folder.createDirectory();
+
+    for (int gadget = 0; gadget < TarvolinAudioProcessorEditor::numGadgets; ++gadget)
+    {
+        EditorHarness h;
+        setMapped (*h.processor, 0, Kind::algorithm, (float) gadget);
+        auto& editor = h.open();
+
+        const auto snapshot = editor.createComponentSnapshot (editor.getLocalBounds());
+        EXPECT_EQ (snapshot.getBounds(), juce::Rectangle<int> (0, 0, 732, 430));
+
+        const auto file = folder.getChildFile ("gadget" + juce::String (gadget).paddedLeft ('0', 2) + ".png");
+        file.deleteFile();
+        juce::FileOutputStream out (file);
+        EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (snapshot, out)) << file.getFullPathName();
+    }
+}
+} // namespace
