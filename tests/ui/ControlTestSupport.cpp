@@ -1,0 +1,98 @@
+#include "ControlTestSupport.h"
+
+namespace
+{
+/** One framework and message manager for the whole run: starting and
+    stopping the GUI side between tests is not something hosts do either. */
+class GuiEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override { gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
+    void TearDown() override { gui.reset(); }
+
+private:
+    std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
+};
+
+[[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment (new GuiEnvironment);
+} // namespace
+
+namespace controltest
+{
+juce::MouseEvent mouseAt (juce::Component& component,
+                          juce::Point<float> position,
+                          int buttons,
+                          int clicks,
+                          juce::Point<float> downPosition)
+{
+    const auto now = juce::Time::getCurrentTime();
+    const auto down = downPosition.x < 0.0f ? position : downPosition;
+
+    return { juce::Desktop::getInstance().getMainMouseSource(),
+             position,
+             juce::ModifierKeys (buttons),
+             juce::MouseInputSource::defaultPressure,
+             juce::MouseInputSource::defaultOrientation,
+             juce::MouseInputSource::defaultRotation,
+             juce::MouseInputSource::defaultTiltX,
+             juce::MouseInputSource::defaultTiltY,
+             &component,
+             &component,
+             now,
+             down,
+             now,
+             clicks,
+             down != position };
+}
+
+juce::MouseWheelDetails wheel (float deltaY) { return { 0.0f, deltaY, false, false, false }; }
+
+ChangeCounter::ChangeCounter (juce::ChangeBroadcaster& broadcasterToCount)
+    : broadcaster (broadcasterToCount)
+{
+    broadcaster.addChangeListener (this);
+}
+
+ChangeCounter::~ChangeCounter() { broadcaster.removeChangeListener (this); }
+
+int ChangeCounter::count (const std::function<void()>& gesture)
+{
+    received = 0;
+    // Each gesture handler sends at most once, so delivering after every
+    // call keeps two sends of one gesture apart.
+    gesture();
+    broadcaster.dispatchPendingMessages();
+    return received;
+}
+
+juce::Image snapshot (juce::Component& component, const juce::String& name)
+{
+    auto image = component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
+
+    if (name.isNotEmpty())
+    {
+        const auto folder =
+            juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("ui-snapshots");
+        folder.createDirectory();
+        const auto file = folder.getChildFile (name + ".png");
+        file.deleteFile();
+        juce::FileOutputStream out (file);
+        juce::PNGImageFormat().writeImageToStream (image, out);
+    }
+
+    return image;
+}
+
+bool samePixels (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return false;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                return false;
+
+    return true;
+}
+} // namespace controltest

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+
+/** What the control tests share: a running framework with a message loop,
+    mouse events built as the peer builds them, change messages counted as
+    they are sent, and component snapshots kept as PNGs in the build folder. */
+namespace controltest
+{
+constexpr auto left = juce::ModifierKeys::leftButtonModifier;
+constexpr auto right = juce::ModifierKeys::rightButtonModifier;
+
+/** An event at a point of the component; a drag passes where it started. */
+juce::MouseEvent mouseAt (juce::Component& component,
+                          juce::Point<float> position,
+                          int buttons,
+                          int clicks = 1,
+                          juce::Point<float> downPosition = { -1.0f, -1.0f });
+
+juce::MouseWheelDetails wheel (float deltaY);
+
+/** The change messages a gesture sends: each one is delivered before the
+    next step, so messages the framework would coalesce still count apart. */
+class ChangeCounter : public juce::ChangeListener
+{
+public:
+    explicit ChangeCounter (juce::ChangeBroadcaster& broadcasterToCount);
+    ~ChangeCounter() override;
+
+    /** Runs the gesture and returns how many messages it sent. */
+    int count (const std::function<void()>& gesture);
+    void changeListenerCallback (juce::ChangeBroadcaster*) override { ++received; }
+
+private:
+    juce::ChangeBroadcaster& broadcaster;
+    int received = 0;
+};
+
+/** The component drawn as the window would draw it, also written to
+    <test binary folder>/ui-snapshots/<name>.png for a person to look at. */
+juce::Image snapshot (juce::Component& component, const juce::String& name = {});
+
+bool samePixels (const juce::Image& a, const juce::Image& b);
+} // namespace controltest
