@@ -1,7 +1,6 @@
 // Gestures on the editor of a processor whose audio thread is running, and
 // what the host hears of them.
 
-#include "engine/HostState.h"
 #include "support/PollUntil.h"
 #include "ui/ComboBoxMIDILearn.h"
 #include "ui/ComponentPedalAnim.h"
@@ -38,14 +37,12 @@ Events concat (std::initializer_list<Events> parts)
     return all;
 }
 
-/** Ten 40 ms steps and the tick that ends the slide, without the wait. */
+/** The rest of the 40 ms steps and the tick that ends the slide, without the wait. */
 void finishSlide (TarvolinAudioProcessorEditor& editor)
 {
-    for (int tick = 0; tick <= editor.pedalView->numSteps; ++tick)
-    {
-        editor.pedalView->timerCallback();
-        editor.sparePedalView->timerCallback();
-    }
+    for (auto* view : { editor.pedalView, editor.sparePedalView })
+        while (view->isAnimating)
+            view->timerCallback();
 }
 
 class RunningEditor : public ::testing::Test
@@ -158,8 +155,8 @@ TEST_F (RunningEditor, HostAutomationOfTheShownSlotReachesTheControlsAtTheNextTi
     {
         int kind;
         float value;
-    } automation[] = { { Kind::input, 0.75f },    { Kind::output, 0.125f }, { Kind::control1, 0.3f },
-                       { Kind::control2, 0.9f },  { Kind::control3, 0.0f }, { Kind::control4, 1.0f } };
+    } automation[] = { { Kind::input, 0.75f },   { Kind::output, 0.125f }, { Kind::control1, 0.3f },
+                       { Kind::control2, 0.9f }, { Kind::control3, 0.0f }, { Kind::control4, 1.0f } };
 
     for (const auto& a : automation)
         h.hostSets (at (0, a.kind), a.value);
@@ -272,13 +269,7 @@ TEST_F (RunningEditor, HostStateRestoreRefreshesTheStripBeforeItsNextAction)
 {
     open();
 
-    auto element = HostState::createElement (h.processor->params, *h.processor->presets);
-    element.setAttribute ("ENABLED0", "0");
-    element.setAttribute ("ENABLED2", "1");
-    element.setAttribute ("INDXALGO2", 4);
-    juce::MemoryBlock state;
-    HostState::copyXmlToBinary (element, state);
-    h.processor->setStateInformation (state.getData(), (int) state.getSize());
+    h.restoreStateWith ({ { "ENABLED0", "0" }, { "ENABLED2", "1" }, { "INDXALGO2", "4" } });
     deliverPendingMessages();
 
     EXPECT_EQ (editor->chainer->selectedSlot, 2);

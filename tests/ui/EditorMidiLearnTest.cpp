@@ -61,7 +61,7 @@ std::vector<std::string> armedNames (Editor& e)
 
 class Learning : public ::testing::Test
 {
-protected:
+public:
     void open (int gadget = 0)
     {
         h.processor->setMappedParameter (at (0, Kind::algorithm), (float) gadget);
@@ -103,8 +103,20 @@ TEST_F (Learning, RightClickArmsEveryControlOfItsParameterAndNothingElse)
           0,
           [] (Editor& e) { return e.selectors[5]; },
           Kind::algorithm,
-          { "selector0", "selector1", "selector2", "selector3", "selector4", "selector5", "selector6", "selector7",
-            "selector8", "selector9", "selector10", "selector11", "selector12", "selector13" } },
+          { "selector0",
+            "selector1",
+            "selector2",
+            "selector3",
+            "selector4",
+            "selector5",
+            "selector6",
+            "selector7",
+            "selector8",
+            "selector9",
+            "selector10",
+            "selector11",
+            "selector12",
+            "selector13" } },
     };
 
     for (const auto& c : cases)
@@ -164,7 +176,10 @@ TEST_F (Learning, LeavingTheArmedStateKeepsTheTargetForTheNextController)
         const char* how;
         std::function<void (Learning&)> leave;
     } ways[] = {
-        { "a strip click", [] (Learning& t) { t.h.click (*t.editor->chainer, { 10, 17 }); } },
+        { "a strip click",
+          [] (Learning& t) {
+              t.h.click (*t.editor->chainer, { 10, 17 });
+          } },
         { "the arming timeout",
           [] (Learning& t) {
               t.editor->inputKnob->timerCallback(); // its 5000 ms run out

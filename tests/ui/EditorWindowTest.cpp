@@ -1,13 +1,17 @@
 // The editor window as it opens: which controls it shows for which state,
 // their texts and places, and what it makes of states no host should send.
 
-#include "engine/HostState.h"
 #include "ui/ComboBoxMIDILearn.h"
 #include "ui/ComponentPedalAnim.h"
+#include "ui/ControlTestSupport.h"
 #include "ui/GadgetChainerComponent.h"
 #include "ui/KnobComponent.h"
+#include "ui/MIDILearnComponent.h"
+#include "ui/MIDIUnlearnComponent.h"
 #include "ui/SelectorComponent.h"
+#include "ui/SpecialComboBox.h"
 #include "ui/SwitchComponent.h"
+#include "ui/VuMeterComponent.h"
 #include "ui/support/EditorHarness.h"
 
 #include <gtest/gtest.h>
@@ -27,36 +31,24 @@ void setMapped (TarvolinAudioProcessor& p, int slot, int kind, float value)
     p.setMappedParameter (at (slot, kind), value);
 }
 
-/** Restores a state built from the processor's own, with attributes replaced. */
-void restoreWith (TarvolinAudioProcessor& p, std::initializer_list<std::pair<const char*, const char*>> attributes)
-{
-    auto element = HostState::createElement (p.params, *p.presets);
-
-    for (const auto& [name, value] : attributes)
-        element.setAttribute (name, value);
-
-    juce::MemoryBlock state;
-    HostState::copyXmlToBinary (element, state);
-    p.setStateInformation (state.getData(), (int) state.getSize());
-}
-
 struct OpeningState
 {
     const char* name;
-    std::function<void (TarvolinAudioProcessor&)> prepare;
+    std::function<void (EditorHarness&)> prepare;
     int shownSlot;
     int gadget;
     Mask knobs;
     Mask switches;
     const char* fourthSwitchTexts; // "" when hidden
-    int impulseId;                 // 0 when the box is hidden
+    int impulseId; // 0 when the box is hidden
     bool hotOn;
 };
 
 const OpeningState openingStates[] = {
     { "default", [] (auto&) {}, 0, 0, { 1, 1, 1, 1 }, { 0, 0, 0, 0 }, "", 0, false },
     { "slots 0 and 1 disabled",
-      [] (auto& p) {
+      [] (auto& h) {
+          auto& p = *h.processor;
           setMapped (p, 2, Kind::enabled, 1.0f);
           setMapped (p, 0, Kind::enabled, 0.0f);
           setMapped (p, 2, Kind::algorithm, 4.0f);
@@ -71,10 +63,17 @@ const OpeningState openingStates[] = {
       "",
       6,
       true },
-    { "three controls", [] (auto& p) { setMapped (p, 0, Kind::algorithm, 1.0f); }, 0, 1, { 1, 1, 1, 0 }, {}, "", 0,
+    { "three controls",
+      [] (auto& h) { setMapped (*h.processor, 0, Kind::algorithm, 1.0f); },
+      0,
+      1,
+      { 1, 1, 1, 0 },
+      {},
+      "",
+      0,
       false },
     { "switch as fourth control",
-      [] (auto& p) { setMapped (p, 0, Kind::algorithm, 6.0f); },
+      [] (auto& h) { setMapped (*h.processor, 0, Kind::algorithm, 6.0f); },
       0,
       6,
       { 1, 1, 1, 0 },
@@ -83,7 +82,7 @@ const OpeningState openingStates[] = {
       0,
       false },
     { "speed switch",
-      [] (auto& p) { setMapped (p, 0, Kind::algorithm, 12.0f); },
+      [] (auto& h) { setMapped (*h.processor, 0, Kind::algorithm, 12.0f); },
       0,
       12,
       { 1, 1, 1, 0 },
@@ -91,11 +90,13 @@ const OpeningState openingStates[] = {
       "slow fast",
       0,
       false },
-    { "HOT on", [] (auto& p) { setMapped (p, 0, Kind::hot, 1.0f); }, 0, 0, { 1, 1, 1, 1 }, {}, "", 0, true },
+    { "HOT on", [] (auto& h) { setMapped (*h.processor, 0, Kind::hot, 1.0f); }, 0, 0, { 1, 1, 1, 1 }, {}, "", 0, true },
 
     // What no host should send, yet might.
     { "all slots disabled",
-      [] (auto& p) { restoreWith (p, { { "ENABLED0", "0" } }); },
+      [] (auto& h) {
+          h.restoreStateWith ({ { "ENABLED0", "0" } });
+      },
       0,
       0,
       { 1, 1, 1, 1 },
@@ -104,7 +105,9 @@ const OpeningState openingStates[] = {
       0,
       false },
     { "gadget index 99",
-      [] (auto& p) { restoreWith (p, { { "INDXALGO0", "99" } }); },
+      [] (auto& h) {
+          h.restoreStateWith ({ { "INDXALGO0", "99" } });
+      },
       0,
       0,
       { 1, 1, 1, 1 },
@@ -113,7 +116,9 @@ const OpeningState openingStates[] = {
       0,
       false },
     { "gadget index -3",
-      [] (auto& p) { restoreWith (p, { { "INDXALGO0", "-3" }, { "INPUT0", "nan" } }); },
+      [] (auto& h) {
+          h.restoreStateWith ({ { "INDXALGO0", "-3" }, { "INPUT0", "nan" } });
+      },
       0,
       0,
       { 1, 1, 1, 1 },
@@ -122,7 +127,8 @@ const OpeningState openingStates[] = {
       0,
       false },
     { "not-a-number values in the store",
-      [] (auto& p) {
+      [] (auto& h) {
+          auto& p = *h.processor;
           // Past every door that sanitises: the editor must still cope.
           for (int i = 0; i < TarvolinAudioProcessor::numParameters; ++i)
               p.params.setValue (i, std::numeric_limits<float>::quiet_NaN());
@@ -135,7 +141,8 @@ const OpeningState openingStates[] = {
       0,
       false },
     { "infinite gadget choice in the store",
-      [] (auto& p) {
+      [] (auto& h) {
+          auto& p = *h.processor;
           p.params.setValue (at (0, Kind::algorithm), std::numeric_limits<float>::infinity());
           p.params.setValue (at (0, Kind::impulse), -std::numeric_limits<float>::infinity());
       },
@@ -156,7 +163,7 @@ TEST_P (EditorOpening, ShowsTheSlotItFindsAndStaysUsable)
 {
     const auto& c = GetParam();
     EditorHarness h;
-    c.prepare (*h.processor);
+    c.prepare (h);
     auto& editor = h.open();
 
     EXPECT_EQ (editor.chainer->selectedSlot, c.shownSlot);
@@ -281,22 +288,15 @@ TEST (EditorLayout, HotAtExactlyHalfReadsOnOnlyThroughTheEngineMapping)
 
 TEST (EditorSnapshots, OnePicturePerGadget)
 {
-    const auto folder = juce::File (TARVOLIN_BINARY_DIR).getChildFile ("editor-snapshots");
-    folder.createDirectory();
-
     for (int gadget = 0; gadget < TarvolinAudioProcessorEditor::numGadgets; ++gadget)
     {
         EditorHarness h;
         setMapped (*h.processor, 0, Kind::algorithm, (float) gadget);
+        setMapped (*h.processor, 0, Kind::hot, gadget % 2 == 0 ? 1.0f : 0.0f);
         auto& editor = h.open();
 
-        const auto snapshot = editor.createComponentSnapshot (editor.getLocalBounds());
-        EXPECT_EQ (snapshot.getBounds(), juce::Rectangle<int> (0, 0, 732, 430));
-
-        const auto file = folder.getChildFile ("gadget" + juce::String (gadget).paddedLeft ('0', 2) + ".png");
-        file.deleteFile();
-        juce::FileOutputStream out (file);
-        EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (snapshot, out)) << file.getFullPathName();
+        const auto name = "editor-gadget" + juce::String (gadget).paddedLeft ('0', 2);
+        EXPECT_EQ (controltest::snapshot (editor, name).getBounds(), juce::Rectangle<int> (0, 0, 732, 430));
     }
 }
 } // namespace

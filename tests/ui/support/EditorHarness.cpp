@@ -1,5 +1,6 @@
 #include "EditorHarness.h"
 
+#include "support/StateBlob.h"
 #include "ui/support/MessageLoop.h"
 
 namespace
@@ -118,4 +119,17 @@ void EditorHarness::drag (juce::Component& target, int dy, int stepPx)
 void EditorHarness::hostSets (int index, float value)
 {
     processor->getParameters()[index]->setValueNotifyingHost (value);
+}
+
+void EditorHarness::restoreStateWith (std::initializer_list<std::pair<const char*, juce::String>> attributes)
+{
+    juce::MemoryBlock state;
+    processor->getStateInformation (state);
+    auto element = juce::AudioProcessor::getXmlFromBinary (state.getData(), (int) state.getSize());
+
+    for (const auto& [name, value] : attributes)
+        element->setAttribute (name, value);
+
+    const auto edited = blobOf (element->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()));
+    processor->setStateInformation (edited.getData(), (int) edited.getSize());
 }

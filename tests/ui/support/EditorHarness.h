@@ -31,6 +31,10 @@ public:
     /** A parameter as the host sets it, with its notification. */
     void hostSets (int index, float value);
 
+    /** Restores the processor's own state with some attributes replaced, as
+        a host hands back a project someone edited. */
+    void restoreStateWith (std::initializer_list<std::pair<const char*, juce::String>> attributes);
+
     std::unique_ptr<TarvolinAudioProcessor> processor;
     TemporaryFolder presetRoot;
     GestureLog log;
