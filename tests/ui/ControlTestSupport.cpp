@@ -1,6 +1,7 @@
 #include "ControlTestSupport.h"
 
 #include <dlfcn.h>
+#include <utility>
 
 namespace
 {
@@ -75,14 +76,10 @@ ChangeCounter::ChangeCounter (juce::ChangeBroadcaster& broadcasterToCount)
 
 ChangeCounter::~ChangeCounter() { broadcaster.removeChangeListener (this); }
 
-int ChangeCounter::count (const std::function<void()>& gesture)
+int ChangeCounter::take()
 {
-    received = 0;
-    // Each gesture handler sends at most once, so delivering after every
-    // call keeps two sends of one gesture apart.
-    gesture();
     broadcaster.dispatchPendingMessages();
-    return received;
+    return std::exchange (received, 0);
 }
 
 juce::Image snapshot (juce::Component& component, const juce::String& name)

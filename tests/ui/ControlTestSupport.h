@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <functional>
-
 /** What the control tests share: a running framework with a message loop,
     mouse events built as the peer builds them, change messages counted as
     they are sent, and component snapshots kept as PNGs in the build folder. */
@@ -22,16 +20,17 @@ juce::MouseEvent mouseAt (juce::Component& component,
 
 juce::MouseWheelDetails wheel (float deltaY);
 
-/** The change messages a gesture sends: each one is delivered before the
-    next step, so messages the framework would coalesce still count apart. */
+/** Counts the change messages a control sends. Every gesture handler sends
+    at most once, so taking the count after each handler keeps apart two
+    messages that the framework would deliver as one. */
 class ChangeCounter : public juce::ChangeListener
 {
 public:
     explicit ChangeCounter (juce::ChangeBroadcaster& broadcasterToCount);
     ~ChangeCounter() override;
 
-    /** Runs the gesture and returns how many messages it sent. */
-    int count (const std::function<void()>& gesture);
+    /** Delivers what is pending and returns the messages since the last call. */
+    int take();
     void changeListenerCallback (juce::ChangeBroadcaster*) override { ++received; }
 
 private:
