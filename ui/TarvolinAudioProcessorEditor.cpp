@@ -132,6 +132,7 @@ TarvolinAudioProcessorEditor::TarvolinAudioProcessorEditor (TarvolinAudioProcess
     setBufferedToImage (true);
     audioProcessor.addChangeListener (this);
     lookAndFeel = &audioProcessor.lookAndFeel;
+    CustomLookAndFeel::installTypefaceSubstitution();
     setLookAndFeel (lookAndFeel);
     tooltipWindow.setLookAndFeel (lookAndFeel);
     tooltipWindow.setMillisecondsBeforeTipAppears (tooltipDelayMs);

@@ -245,14 +245,9 @@ TEST_F (RunningEditor, StripSwapExchangesTheSlotsAndRewritesEveryEnabledFlag)
     p.setParameter (at (1, Kind::input), 0.7f);
     open();
 
-    // What the strip's "Swap with slot 2" leaves behind.
+    // "Swap with slot 2" from the menu of slot 1, the only one enabled.
     auto& strip = *editor->chainer;
-    strip.swapPending = true;
-    strip.swapSlotA = 0;
-    strip.swapSlotB = 1;
-    std::swap (strip.slotEnabled[0], strip.slotEnabled[1]);
-    strip.selectedSlot = 1;
-    strip.sendChangeMessage();
+    strip.handleMenuChoice (0, GadgetChainerComponent::firstSwapItemId + 1);
     deliverPendingMessages();
 
     EXPECT_FALSE (strip.swapPending);
