@@ -1,0 +1,47 @@
+#include "engine/PluginProcessor.h"
+#include "ui/TarvolinAudioProcessorEditor.h"
+
+#include <benchmark/benchmark.h>
+
+namespace
+{
+/** Started once and never shut down: the run ends with the process, and a
+    shutdown during static destruction would outlive the statics it needs. */
+void startGui() { [[maybe_unused]] static const bool started = (juce::initialiseJuce_GUI(), true); }
+
+/** What a host waits for when it opens the window: the editor built, laid
+    out and painted once, children included, into an image of its size.
+    The pictures come from the framework's image cache after the first
+    opening, as they do when a user opens the window again. */
+void BM_EditorOpenToFirstPaint (benchmark::State& state)
+{
+    startGui();
+    TarvolinAudioProcessor processor;
+    juce::Image canvas (juce::Image::ARGB, 732, 430, true);
+
+    for (auto _ : state)
+    {
+        auto editor = std::unique_ptr<juce::AudioProcessorEditor> (processor.createEditor());
+        juce::Graphics g (canvas);
+        editor->paintEntireComponent (g, true);
+        benchmark::ClobberMemory();
+    }
+}
+
+/** The 200 ms poll when no value moved: six reads, six comparisons. */
+void BM_EditorPollWithNothingChanged (benchmark::State& state)
+{
+    startGui();
+    TarvolinAudioProcessor processor;
+    TarvolinAudioProcessorEditor editor (&processor);
+
+    for (auto _ : state)
+    {
+        editor.timerCallback();
+        benchmark::ClobberMemory();
+    }
+}
+} // namespace
+
+BENCHMARK (BM_EditorOpenToFirstPaint)->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_EditorPollWithNothingChanged);
