@@ -51,7 +51,9 @@ protected:
     {
         const auto file = root.getChildFile (relativePath);
         file.getParentDirectory().createDirectory();
-        file.replaceWithText (text);
+        file.deleteFile();
+        // Written in place: a temporary sibling could not take the longest names.
+        juce::FileOutputStream (file).writeText (text, false, false, nullptr);
         return file;
     }
 
@@ -336,6 +338,7 @@ TEST_F (PresetBox, NamesOfAnyLengthOrScriptStayInsideTheTextBox)
     const auto drawnWith = [&] (const juce::String& name) {
         write ("Guitar/" + name + ".pmt");
         store.loadPreset (folderIndex ("Guitar"), entryIndex ("Guitar", name + ".pmt"));
+        EXPECT_EQ (store.getCurrentText(), name);
         juce::Image canvas (juce::Image::ARGB, 260, 40, true); // room to overflow into
         juce::Graphics g (canvas);
         box.paint (g);
