@@ -1,5 +1,7 @@
 #include "TarvolinAudioProcessorEditor.h"
 
+#include "game/Component2048.h"
+#include "ui/AboutTab.h"
 #include "ui/ComboBoxMIDILearn.h"
 #include "ui/ComponentPedalAnim.h"
 #include "ui/CustomLookAndFeel.h"
@@ -165,8 +167,7 @@ TarvolinAudioProcessorEditor::TarvolinAudioProcessorEditor (TarvolinAudioProcess
     midiUnlearnIndicator = new MIDIUnlearnComponent (lookAndFeel);
     addChildComponent (midiUnlearnIndicator);
 
-    if (aboutTab != nullptr)
-        aboutTab->toFront (false);
+    aboutTab->toFront (false);
 
     updateDisplayControls (slot);
     setSize (windowWidth, windowHeight);
@@ -192,8 +193,9 @@ void TarvolinAudioProcessorEditor::createStrip()
 
 void TarvolinAudioProcessorEditor::createAboutPanel()
 {
-    // The about panel (and the game inside it) is added here, hidden, as
-    // the second child, so that it can later be brought above the others.
+    aboutTab = new AboutTab (lookAndFeel);
+    addChildComponent (aboutTab);
+    aboutTab->addChangeListener (this);
 }
 
 void TarvolinAudioProcessorEditor::createKnobsAndLabels (int slot)
@@ -384,8 +386,7 @@ void TarvolinAudioProcessorEditor::resized()
     for (int i = 0; i < numGadgets; ++i)
         selectors[i]->setBounds (firstSelectorX + selectorPitch * i, windowHeight - 108, selectorSize, selectorSize);
 
-    if (aboutTab != nullptr)
-        aboutTab->setBounds (0, 0, windowWidth, windowHeight - bottomBandHeight);
+    aboutTab->setBounds (0, 0, windowWidth, windowHeight - bottomBandHeight);
 
     pedalView->setBounds (0, 63, windowWidth, 300);
     sparePedalView->setBounds (0, 63, windowWidth, 300);
@@ -400,7 +401,7 @@ void TarvolinAudioProcessorEditor::resized()
 
 void TarvolinAudioProcessorEditor::mouseDown (const juce::MouseEvent& event)
 {
-    if (aboutTab == nullptr || event.getNumberOfClicks() != 1)
+    if (event.getNumberOfClicks() != 1)
         return;
 
     const auto position = event.getEventRelativeTo (this).getPosition();
@@ -532,7 +533,11 @@ void TarvolinAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcast
         handleLearnIndicatorBlink();
     else if (source == static_cast<juce::ChangeBroadcaster*> (impulseBox))
         learnOrUnlearn (parameterOf (Kind::impulse));
-    else if (! handleValueControl (source))
+    else if (handleValueControl (source))
+        return;
+    else if (source == aboutTab)
+        setPedalPictures (getShownSlot()); // the game's best score may have unlocked the dark pictures
+    else
         handleSelector (source);
 }
 
@@ -1001,7 +1006,10 @@ Gadgets& TarvolinAudioProcessorEditor::currentGadget (int slot) const noexcept
     return *audioProcessor.slots[slot].getCurrentAlgorithmObject();
 }
 
-int TarvolinAudioProcessorEditor::bestGameScore() const { return 0; }
+int TarvolinAudioProcessorEditor::bestGameScore() const
+{
+    return aboutTab->game != nullptr ? aboutTab->game->getMaximumScore() : 0;
+}
 
 juce::Image* TarvolinAudioProcessorEditor::pedalPictureFor (const Gadgets& gadget)
 {

@@ -5,6 +5,7 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+class AboutTab;
 class ComboBoxMIDILearn;
 class ComponentPedalAnim;
 class CustomLookAndFeel;
@@ -88,7 +89,7 @@ public:
     VuMeterComponent* outputMeter = nullptr;
     ComboBoxMIDILearn* impulseBox = nullptr;
     SelectorComponent* selectors[numGadgets] {};
-    juce::Component* aboutTab = nullptr; // the about panel
+    AboutTab* aboutTab = nullptr;
 
     juce::Image background;
     juce::Image pedalPictures[numPedalPictures];

@@ -1,6 +1,9 @@
 // The editor window as it opens: which controls it shows for which state,
 // their texts and places, and what it makes of states no host should send.
 
+#include "game/Component2048.h"
+#include "game/Moteur2048.h"
+#include "ui/AboutTab.h"
 #include "ui/ComboBoxMIDILearn.h"
 #include "ui/ComponentPedalAnim.h"
 #include "ui/ControlTestSupport.h"
@@ -13,6 +16,7 @@
 #include "ui/SwitchComponent.h"
 #include "ui/VuMeterComponent.h"
 #include "ui/support/EditorHarness.h"
+#include "ui/support/MessageLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -284,6 +288,62 @@ TEST (EditorLayout, HotAtExactlyHalfReadsOnOnlyThroughTheEngineMapping)
     EXPECT_TRUE (e.hotSwitch->state);
     e.updateNotAutomatableAndDiscreteParameters();
     EXPECT_FALSE (e.hotSwitch->state);
+}
+
+TEST (EditorAboutPanel, OnlyASingleClickInTheTitleBandOpensIt)
+{
+    EditorHarness h;
+    auto& e = h.open();
+
+    const struct
+    {
+        juce::Point<int> at;
+        bool opens;
+    } clicks[] = { { { 10, 20 }, false }, { { 20, 45 }, false }, { { 11, 1 }, true }, { { 731, 44 }, true } };
+
+    for (const auto& c : clicks)
+    {
+        e.aboutTab->setVisible (false);
+        h.click (e, c.at);
+        EXPECT_EQ (e.aboutTab->isVisible(), c.opens) << c.at.toString();
+    }
+
+    // The second press of a double click, which the open panel would otherwise hide.
+    e.aboutTab->setVisible (false);
+    e.mouseDown (controltest::mouseAt (e, { 100.0f, 20.0f }, controltest::left, 2));
+    EXPECT_FALSE (e.aboutTab->isVisible());
+}
+
+TEST (EditorAboutPanel, DarkPedalPicturesFromABestScoreOf5000WithHotOn)
+{
+    EditorHarness h;
+    setMapped (*h.processor, 0, Kind::algorithm, 9.0f);
+    setMapped (*h.processor, 0, Kind::hot, 1.0f);
+    auto& e = h.open();
+    auto& bestScore = e.aboutTab->game->engine->bestScore;
+    const auto normal = h.processor->slots[0].getCurrentAlgorithmObject()->pedalImageIndex;
+
+    const struct
+    {
+        int score;
+        bool hot;
+        int picture;
+    } cases[] = { { 4999, true, normal }, { 5000, true, normal + 14 }, { 5000, false, normal } };
+
+    for (const auto& c : cases)
+    {
+        bestScore = c.score;
+        e.hotSwitch->state = c.hot;
+        // The game's message after a move at 5000 or more, passed on by the panel.
+        e.aboutTab->sendChangeMessage();
+        deliverPendingMessages();
+
+        EXPECT_EQ (e.pedalView->picture, &e.pedalPictures[c.picture]) << c.score << (c.hot ? " hot" : "");
+        EXPECT_EQ (e.sparePedalView->picture, e.pedalView->picture);
+    }
+
+    // Closing the editor saves the best score: leave the file as it was.
+    bestScore = 0;
 }
 
 TEST (EditorSnapshots, OnePicturePerGadget)
