@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs dependencies, builds everything and runs every test:
 #   1. the release build: plug-in formats, unit tests, host tests;
-#   2. the unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer;
+#   2. the unit tests and the editor and control tests again under
+#      AddressSanitizer and UndefinedBehaviorSanitizer (the editor opened and
+#      closed while audio runs, among them);
 #   3. the convolution tests (loader threads, locks) under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,8 +19,8 @@ cmake --build build -j "$jobs"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARVOLIN_SANITIZE=address,undefined -DTARVOLIN_BUILD_BENCH=OFF
-cmake --build build-asan -j "$jobs" --target tarvolin_tests
-(cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs" -L unit)
+cmake --build build-asan -j "$jobs" --target tarvolin_tests tarvolin_ui_tests
+(cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs" -L 'unit|ui')
 
 # Only the test binary: the convolution engine's tests, those
 # of the two gadgets that own engines (loader threads, locks) and the
