@@ -81,6 +81,9 @@ inline bool pixelsNear (juce::Colour a, juce::Colour b, int tolerance)
            && std::abs (pa.getBlue() - pb.getBlue()) <= tolerance;
 }
 
+/** Red well above the dark grey of the pictures: the armed tint. */
+inline bool looksArmed (juce::Colour c) { return c.getRed() > c.getGreen() + 40 && c.getRed() > c.getBlue() + 40; }
+
 /** Writes a picture into the build folder (next to the test program) for
     anyone to look at. */
 inline void saveSnapshot (const juce::Image& image, const juce::String& name)

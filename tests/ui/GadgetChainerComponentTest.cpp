@@ -60,38 +60,36 @@ std::vector<MenuItem> itemsOf (const juce::PopupMenu& menu)
 }
 } // namespace
 
-TEST_F (SlotStripTest, LeftClickSelectsTheEnabledSlotUnderTheMouse)
+TEST_F (SlotStripTest, SlotUnderTheMouse)
 {
     const struct
     {
         int x;
         int slot;
-    } cases[] = { { 0, 0 }, { 25, 0 }, { 26, 1 }, { 49, 1 }, { 50, 2 }, { 73, 2 }, { 74, 3 }, { 96, 3 } };
-
-    setEnabled ({ true, true, true, true });
+    } cases[] = { { 0, 0 },  { 25, 0 }, { 26, 1 }, { 49, 1 }, { 50, 2 },
+                  { 73, 2 }, { 74, 3 }, { 96, 3 }, { -5, 0 }, { 400, 3 } };
 
     for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.x);
-        strip.selectedSlot = (c.slot + 1) % numSlots;
-        click (c.x, leftButton);
-        EXPECT_EQ (strip.selectedSlot, c.slot);
-        EXPECT_TRUE (changes.sentSinceLastLook());
-    }
+        EXPECT_EQ (strip.slotAtX (c.x), c.slot) << "x " << c.x;
 }
 
-TEST_F (SlotStripTest, ClicksThatSelectNothing)
+TEST_F (SlotStripTest, OnlyASingleLeftClickOnAnEnabledSlotSelects)
 {
     const struct
     {
         const char* label;
+        int selectedBefore;
         int x;
         juce::ModifierKeys buttons;
         int clicks;
+        int selectedAfter;
+        bool message;
     } cases[] = {
-        { "left click on a disabled slot", 60, leftButton, 1 },
-        { "double click on an enabled slot", 30, leftButton, 2 },
-        { "right double click", 30, rightButton, 2 },
+        { "left click on an enabled slot", 0, 30, leftButton, 1, 1, true },
+        { "left click on the selected slot", 1, 30, leftButton, 1, 1, true },
+        { "left click on a disabled slot", 0, 60, leftButton, 1, 0, false },
+        { "double click on an enabled slot", 0, 30, leftButton, 2, 0, false },
+        { "right double click", 0, 30, rightButton, 2, 0, false },
     };
 
     setEnabled ({ true, true, false, false });
@@ -99,9 +97,10 @@ TEST_F (SlotStripTest, ClicksThatSelectNothing)
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.label);
+        strip.selectedSlot = c.selectedBefore;
         click (c.x, c.buttons, c.clicks);
-        EXPECT_EQ (strip.selectedSlot, 0);
-        EXPECT_FALSE (changes.sentSinceLastLook());
+        EXPECT_EQ (strip.selectedSlot, c.selectedAfter);
+        EXPECT_EQ (changes.sentSinceLastLook(), c.message);
     }
 }
 
@@ -197,11 +196,16 @@ TEST_F (SlotStripTest, DrawsTheSelectedFrameAndTheEnabledNumbers)
     const auto snapshot = snapshotOf (strip);
     saveSnapshot (snapshot, "slot-strip-slots-1-3-4-selected-3");
 
-    // The picture's frame for the selected slot, where no number is drawn.
-    const juce::Point<int> corner { 1, 1 };
-    const int frameTop = strip.buttonsImage.getHeight() * strip.selectedSlot / numSlots;
-    EXPECT_TRUE (pixelsNear (
-        snapshot.getPixelAt (corner.x, corner.y), strip.buttonsImage.getPixelAt (corner.x, frameTop + corner.y), 2));
+    // Inside the third button, clear of its number: lit only in its own frame.
+    const int frameHeight = strip.buttonsImage.getHeight() / numSlots;
+    const int frameTop = frameHeight * strip.selectedSlot;
+    const juce::Point<int> thirdButton { 52, 10 };
+    ASSERT_FALSE (pixelsNear (strip.buttonsImage.getPixelAt (thirdButton.x, thirdButton.y),
+                              strip.buttonsImage.getPixelAt (thirdButton.x, frameTop + thirdButton.y),
+                              8));
+    EXPECT_TRUE (pixelsNear (snapshot.getPixelAt (thirdButton.x, thirdButton.y),
+                             strip.buttonsImage.getPixelAt (thirdButton.x, frameTop + thirdButton.y),
+                             2));
 
     // Digits (whatever differs from the bare frame) only over enabled slots.
     const auto hasNumberInCell = [&] (int slot) {
