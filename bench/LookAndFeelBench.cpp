@@ -10,7 +10,23 @@
 // host uses; the editor repaints its controls up to ten times a second.
 namespace
 {
-void lookAndFeelConstruction (benchmark::State& state)
+void startGui() { static juce::ScopedJuceInitialiser_GUI gui; }
+
+/** The control and its children painted once into an image of its size (the
+    impulse box's text is a child label). */
+void paintRepeatedly (benchmark::State& state, juce::Component& control)
+{
+    juce::Image canvas (juce::Image::ARGB, control.getWidth(), control.getHeight(), true);
+
+    for (auto _ : state)
+    {
+        juce::Graphics g (canvas);
+        control.paintEntireComponent (g, false);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_LookAndFeelConstruction (benchmark::State& state)
 {
     for (auto _ : state)
     {
@@ -18,77 +34,43 @@ void lookAndFeelConstruction (benchmark::State& state)
         benchmark::DoNotOptimize (&lookAndFeel);
     }
 }
-BENCHMARK (lookAndFeelConstruction)->Unit (benchmark::kMicrosecond);
 
-/** Paints a control into an image the size of its bounds, as the editor's
-    buffered image receives it. */
-void paintRepeatedly (benchmark::State& state, juce::Component& control)
+void BM_PaintSlotStrip (benchmark::State& state)
 {
-    juce::Image image (juce::Image::ARGB, control.getWidth(), control.getHeight(), true);
-
-    for (auto _ : state)
-    {
-        image.clear (image.getBounds());
-        juce::Graphics g (image);
-        control.paintEntireComponent (g, false);
-        benchmark::ClobberMemory();
-    }
-}
-
-enum class Control
-{
-    slotStrip,
-    impulseBox,
-    armedImpulseBox,
-    learnIndicator,
-    unlearnIndicator,
-};
-
-void paintControl (benchmark::State& state)
-{
-    const juce::ScopedJuceInitialiser_GUI gui;
+    startGui();
     CustomLookAndFeel lookAndFeel;
-
-    switch ((Control) state.range (0))
-    {
-        case Control::slotStrip:
-        {
-            GadgetChainerComponent strip (&lookAndFeel);
-            std::fill (std::begin (strip.slotEnabled), std::end (strip.slotEnabled), true);
-            strip.setSize (97, 35);
-            paintRepeatedly (state, strip);
-            break;
-        }
-        case Control::impulseBox:
-        case Control::armedImpulseBox:
-        {
-            ComboBoxMIDILearn box;
-            box.setLookAndFeel (&lookAndFeel);
-            box.setSize (150, 19);
-            box.addItem ("Impulse 3", 3);
-            box.setSelectedId (3, juce::dontSendNotification);
-            box.armed = (Control) state.range (0) == Control::armedImpulseBox;
-            paintRepeatedly (state, box);
-            break;
-        }
-        case Control::learnIndicator:
-        {
-            MIDILearnComponent indicator (&lookAndFeel);
-            indicator.setSize (75, 24);
-            paintRepeatedly (state, indicator);
-            break;
-        }
-        case Control::unlearnIndicator:
-        {
-            MIDIUnlearnComponent indicator (&lookAndFeel);
-            indicator.setSize (95, 24);
-            paintRepeatedly (state, indicator);
-            break;
-        }
-    }
+    GadgetChainerComponent strip (&lookAndFeel);
+    std::fill (std::begin (strip.slotEnabled), std::end (strip.slotEnabled), true);
+    strip.setBounds (0, 0, 97, 35);
+    paintRepeatedly (state, strip);
 }
-BENCHMARK (paintControl)
-    ->ArgName ("control")
-    ->DenseRange ((int) Control::slotStrip, (int) Control::unlearnIndicator)
-    ->Unit (benchmark::kMicrosecond);
+
+void BM_PaintImpulseBox (benchmark::State& state)
+{
+    startGui();
+    CustomLookAndFeel lookAndFeel;
+    ComboBoxMIDILearn box;
+    box.setLookAndFeel (&lookAndFeel);
+    box.setBounds (0, 0, 150, 19);
+    box.addItem ("Impulse 3", 3);
+    box.setSelectedId (3, juce::dontSendNotification);
+    box.armed = state.range (0) != 0;
+    paintRepeatedly (state, box);
+}
+
+template <typename Indicator>
+void BM_PaintIndicator (benchmark::State& state)
+{
+    startGui();
+    CustomLookAndFeel lookAndFeel;
+    Indicator indicator (&lookAndFeel);
+    indicator.setBounds (0, 0, 95, 24);
+    paintRepeatedly (state, indicator);
+}
 } // namespace
+
+BENCHMARK (BM_LookAndFeelConstruction)->Unit (benchmark::kMicrosecond);
+BENCHMARK (BM_PaintSlotStrip);
+BENCHMARK (BM_PaintImpulseBox)->Arg (0)->Arg (1)->ArgName ("armed");
+BENCHMARK_TEMPLATE (BM_PaintIndicator, MIDILearnComponent);
+BENCHMARK_TEMPLATE (BM_PaintIndicator, MIDIUnlearnComponent);

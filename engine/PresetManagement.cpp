@@ -37,8 +37,8 @@ int lastIndexOf (const juce::StringArray& names, const juce::String& name)
 
 /** Writes a file through a temporary sibling that then takes its place.
     The sibling must hold every byte first: a full disk can cut a write
-    short without the stream noticing. */
-void replaceFileWithText (const juce::File& target, const juce::String& text)
+    short without the stream noticing. True once the target holds the text. */
+bool replaceFileWithText (const juce::File& target, const juce::String& text)
 {
     const juce::TemporaryFile temporary (
         target, target.getSiblingFile (target.getFileName() + temporarySuffix).getNonexistentSibling());
@@ -47,18 +47,18 @@ void replaceFileWithText (const juce::File& target, const juce::String& text)
         juce::FileOutputStream out (temporary.getFile());
 
         if (! out.openedOk() || ! out.writeText (text, false, false, nullptr))
-            return;
+            return false;
 
         out.flush();
 
         if (out.getStatus().failed())
-            return;
+            return false;
     }
 
     if (temporary.getFile().getSize() != (juce::int64) text.getNumBytesAsUTF8())
-        return;
+        return false;
 
-    temporary.overwriteTargetFileWithTemporary();
+    return temporary.overwriteTargetFileWithTemporary();
 }
 } // namespace
 
@@ -278,10 +278,10 @@ juce::File PresetManagement::getLoadedFilePreset() const
 }
 
 //==============================================================================
-void PresetManagement::savePreset (const juce::File& file) const
+bool PresetManagement::savePreset (const juce::File& file) const
 {
     if (file == juce::File())
-        return;
+        return false;
 
     const juce::ScopedLock scopedLock (lock);
 
@@ -299,7 +299,7 @@ void PresetManagement::savePreset (const juce::File& file) const
     }
 
     // With the XML header, CR LF line ends and lines wrapped at 60 characters.
-    replaceFileWithText (file, document.toString());
+    return replaceFileWithText (file, document.toString());
 }
 
 juce::String PresetManagement::getCurrentText() const

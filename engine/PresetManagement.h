@@ -69,8 +69,9 @@ public:
     juce::File getLoadedFilePreset() const;
 
     /** Writes the current values as a preset. The file is replaced in one step
-        through a temporary sibling, so a failed write leaves the old file. */
-    void savePreset (const juce::File& file) const;
+        through a temporary sibling, so a failed write leaves the old file.
+        True when the file now holds the values. */
+    bool savePreset (const juce::File& file) const;
 
     /** The preset selector's text: the loaded entry's name without ".pmt",
         "---- default ----" for the default, empty for an unlisted entry. */

@@ -308,7 +308,7 @@ TEST_F (PresetStore, SaveWritesTheDocumentTheLoaderReads)
     mapping.setValue (prm1Slot0, 0.3f);
     mapping.setValue (algoSlot0, 2.9999998f / 13.0f);
     const auto file = store->getFolderPreset (0).getChildFile ("mine.pmt");
-    store->savePreset (file);
+    EXPECT_TRUE (store->savePreset (file));
 
     juce::MemoryBlock bytes;
     ASSERT_TRUE (file.loadFileAsData (bytes));
@@ -362,11 +362,12 @@ TEST_F (PresetStore, AFailedSaveKeepsTheExistingFile)
     tiny.rlim_cur = 100;
     setrlimit (RLIMIT_FSIZE, &tiny);
 
-    store->savePreset (file);
+    const auto saved = store->savePreset (file);
 
     setrlimit (RLIMIT_FSIZE, &original);
     std::signal (SIGXFSZ, previousHandler);
 
+    EXPECT_FALSE (saved);
     EXPECT_EQ (file.loadFileAsString(), before);
     EXPECT_EQ (file.getParentDirectory().getNumberOfChildFiles (juce::File::findFiles), 1);
 }

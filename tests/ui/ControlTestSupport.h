@@ -3,101 +3,51 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
-/** Each test runs with the framework's GUI side started (message manager,
-    desktop), as in a host that has opened the editor. */
-class GuiTest : public ::testing::Test
+/** What the control tests share: a running framework with a message loop,
+    mouse events built as the peer builds them, change messages counted as
+    they are sent, and component snapshots kept as PNGs in the build folder. */
+namespace controltest
 {
-protected:
-    juce::ScopedJuceInitialiser_GUI gui;
-};
+constexpr auto left = juce::ModifierKeys::leftButtonModifier;
+constexpr auto right = juce::ModifierKeys::rightButtonModifier;
 
-inline const juce::ModifierKeys leftButton { juce::ModifierKeys::leftButtonModifier };
-inline const juce::ModifierKeys rightButton { juce::ModifierKeys::rightButtonModifier };
+/** An event at a point of the component; a drag passes where it started. */
+juce::MouseEvent mouseAt (juce::Component& component,
+                          juce::Point<float> position,
+                          int buttons,
+                          int clicks = 1,
+                          juce::Point<float> downPosition = { -1.0f, -1.0f });
 
-/** A press at a point of a component, as its peer delivers one. */
-inline juce::MouseEvent
-    pressAt (juce::Component& component, juce::Point<int> position, juce::ModifierKeys buttons, int clicks)
-{
-    const auto now = juce::Time::getCurrentTime();
-    const auto where = position.toFloat();
-    return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(),
-                             where,
-                             buttons,
-                             juce::MouseInputSource::defaultPressure,
-                             juce::MouseInputSource::defaultOrientation,
-                             juce::MouseInputSource::defaultRotation,
-                             juce::MouseInputSource::defaultTiltX,
-                             juce::MouseInputSource::defaultTiltY,
-                             &component,
-                             &component,
-                             now,
-                             where,
-                             now,
-                             clicks,
-                             false);
-}
+juce::MouseWheelDetails wheel (float deltaY);
 
-/** Tells whether a broadcaster sent a change message since the last look,
-    delivering what is pending at once instead of waiting for the loop. */
-class ChangeWatcher : private juce::ChangeListener
+/** Counts the change messages a control sends. Every gesture handler sends
+    at most once, so taking the count after each handler keeps apart two
+    messages that the framework would deliver as one. */
+class ChangeCounter : public juce::ChangeListener
 {
 public:
-    explicit ChangeWatcher (juce::ChangeBroadcaster& watched)
-        : broadcaster (watched)
-    {
-        broadcaster.addChangeListener (this);
-    }
+    explicit ChangeCounter (juce::ChangeBroadcaster& broadcasterToCount);
+    ~ChangeCounter() override;
 
-    ~ChangeWatcher() override { broadcaster.removeChangeListener (this); }
-
-    bool sentSinceLastLook()
-    {
-        broadcaster.dispatchPendingMessages();
-        const bool sent = received;
-        received = false;
-        return sent;
-    }
+    /** Delivers what is pending and returns the messages since the last call. */
+    int take();
+    void changeListenerCallback (juce::ChangeBroadcaster*) override { ++received; }
 
 private:
-    void changeListenerCallback (juce::ChangeBroadcaster*) override { received = true; }
-
     juce::ChangeBroadcaster& broadcaster;
-    bool received = false;
+    int received = 0;
 };
 
-inline juce::Image snapshotOf (juce::Component& component)
-{
-    return component.createComponentSnapshot (component.getLocalBounds(), false, 1.0f);
-}
+/** The component drawn as the window would draw it, also written to
+    <test binary folder>/ui-snapshots/<name>.png for a person to look at. */
+juce::Image snapshot (juce::Component& component, const juce::String& name = {});
 
-/** Premultiplied channels within a tolerance: faint pixels compare by what
-    they add to the picture, not by a colour that hardly shows. */
-inline bool pixelsNear (juce::Colour a, juce::Colour b, int tolerance)
-{
-    const auto pa = a.getPixelARGB();
-    const auto pb = b.getPixelARGB();
-    return std::abs (pa.getAlpha() - pb.getAlpha()) <= tolerance && std::abs (pa.getRed() - pb.getRed()) <= tolerance
-           && std::abs (pa.getGreen() - pb.getGreen()) <= tolerance
-           && std::abs (pa.getBlue() - pb.getBlue()) <= tolerance;
-}
+bool samePixels (const juce::Image& a, const juce::Image& b);
+
+/** Premultiplied channels within a tolerance, so faint pixels compare by
+    what they add to the picture rather than by a colour that hardly shows. */
+bool pixelsNear (juce::Colour a, juce::Colour b, int tolerance);
 
 /** Red well above the dark grey of the pictures: the armed tint. */
-inline bool looksArmed (juce::Colour c) { return c.getRed() > c.getGreen() + 40 && c.getRed() > c.getBlue() + 40; }
-
-/** Writes a picture into the build folder (next to the test program) for
-    anyone to look at. */
-inline void saveSnapshot (const juce::Image& image, const juce::String& name)
-{
-    const auto folder = juce::File::getSpecialLocation (juce::File::currentExecutableFile)
-                            .getParentDirectory()
-                            .getChildFile ("ui-snapshots");
-    folder.createDirectory();
-
-    const auto file = folder.getChildFile (name + ".png");
-    file.deleteFile();
-
-    juce::FileOutputStream stream (file);
-
-    if (stream.openedOk())
-        juce::PNGImageFormat().writeImageToStream (image, stream);
-}
+bool looksArmed (juce::Colour pixel);
+} // namespace controltest

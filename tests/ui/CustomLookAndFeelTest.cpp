@@ -3,6 +3,8 @@
 
 namespace
 {
+using namespace controltest;
+
 constexpr int comboHeight = 19;
 constexpr int pixelTolerance = 3;
 
@@ -13,7 +15,7 @@ const juce::Point<int> insideUpperArrow { 142, 7 };
 // Middle of the bar: no arrow, no text.
 const juce::Point<int> middleOfBar { 75, 9 };
 
-class LookAndFeelTest : public GuiTest
+class LookAndFeelTest : public ::testing::Test
 {
 protected:
     CustomLookAndFeel lookAndFeel;
@@ -63,17 +65,17 @@ TEST_F (LookAndFeelTest, ComboBoxPictureArrowsAndArmedTint)
         box.setColour (juce::ComboBox::arrowColourId, c.arrowColour);
         box.setColour (juce::ComboBox::backgroundColourId, c.background);
 
-        const auto snapshot = snapshotOf (box);
+        const auto drawn = snapshot (box);
         const auto& picture = c.widePicture ? lookAndFeel.wideComboBoxImage : lookAndFeel.comboBoxImage;
-        EXPECT_TRUE (pixelsNear (pixelAt (snapshot, rightEnd), pixelAt (picture, rightEnd), pixelTolerance));
+        EXPECT_TRUE (pixelsNear (pixelAt (drawn, rightEnd), pixelAt (picture, rightEnd), pixelTolerance));
 
         if (c.arrowAlpha != unchecked)
         {
             const auto expected = pixelAt (picture, insideUpperArrow).overlaidWith (white.withAlpha (c.arrowAlpha));
-            EXPECT_TRUE (pixelsNear (pixelAt (snapshot, insideUpperArrow), expected, pixelTolerance));
+            EXPECT_TRUE (pixelsNear (pixelAt (drawn, insideUpperArrow), expected, pixelTolerance));
         }
 
-        const auto middle = pixelAt (snapshot, middleOfBar);
+        const auto middle = pixelAt (drawn, middleOfBar);
         EXPECT_EQ (looksArmed (middle), c.red) << middle.toString();
     }
 }
@@ -98,15 +100,6 @@ juce::Image render (const juce::Font& font)
     return image;
 }
 
-bool sameImages (const juce::Image& a, const juce::Image& b)
-{
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                return false;
-
-    return true;
-}
 } // namespace
 
 TEST_F (LookAndFeelTest, DescriptionFontIsDrawnInTheSerifWhileKeepingItsName)
@@ -130,12 +123,12 @@ TEST_F (LookAndFeelTest, DescriptionFontIsDrawnInTheSerifWhileKeepingItsName)
         {
             const juce::LookAndFeel_V4 another;
             juce::Typeface::clearTypefaceCache();
-            ASSERT_FALSE (sameImages (render (descriptionFont()), serif));
+            ASSERT_FALSE (samePixels (render (descriptionFont()), serif));
         }
 
         CustomLookAndFeel::installTypefaceSubstitution();
 
-        EXPECT_TRUE (sameImages (render (descriptionFont()), serif));
+        EXPECT_TRUE (samePixels (render (descriptionFont()), serif));
         EXPECT_EQ (descriptionFont().getTypefaceName(), "Times New Roman");
         EXPECT_NEAR (descriptionFont().getStringWidthFloat (sampleText), serifSampleWidth, 0.5f);
     }

@@ -6,13 +6,15 @@
 
 namespace
 {
+using namespace controltest;
+
 constexpr int stripWidth = 97;
 constexpr int stripHeight = 35;
 constexpr int numSlots = GadgetChainerComponent::numSlots;
 
 using Flags = std::array<bool, numSlots>;
 
-class SlotStripTest : public GuiTest
+class SlotStripTest : public ::testing::Test
 {
 protected:
     SlotStripTest() { strip.setSize (stripWidth, stripHeight); }
@@ -26,14 +28,14 @@ protected:
         return flags;
     }
 
-    void click (int x, juce::ModifierKeys buttons, int clicks = 1)
+    void click (int x, int buttons, int clicks = 1)
     {
-        strip.mouseDown (pressAt (strip, { x, stripHeight / 2 }, buttons, clicks));
+        strip.mouseDown (mouseAt (strip, { (float) x, stripHeight / 2.0f }, buttons, clicks));
     }
 
     CustomLookAndFeel lookAndFeel;
     GadgetChainerComponent strip { &lookAndFeel };
-    ChangeWatcher changes { strip };
+    ChangeCounter changes { strip };
 };
 
 struct MenuItem
@@ -80,16 +82,16 @@ TEST_F (SlotStripTest, OnlyASingleLeftClickOnAnEnabledSlotSelects)
         const char* label;
         int selectedBefore;
         int x;
-        juce::ModifierKeys buttons;
+        int buttons;
         int clicks;
         int selectedAfter;
         bool message;
     } cases[] = {
-        { "left click on an enabled slot", 0, 30, leftButton, 1, 1, true },
-        { "left click on the selected slot", 1, 30, leftButton, 1, 1, true },
-        { "left click on a disabled slot", 0, 60, leftButton, 1, 0, false },
-        { "double click on an enabled slot", 0, 30, leftButton, 2, 0, false },
-        { "right double click", 0, 30, rightButton, 2, 0, false },
+        { "left click on an enabled slot", 0, 30, left, 1, 1, true },
+        { "left click on the selected slot", 1, 30, left, 1, 1, true },
+        { "left click on a disabled slot", 0, 60, left, 1, 0, false },
+        { "double click on an enabled slot", 0, 30, left, 2, 0, false },
+        { "right double click", 0, 30, right, 2, 0, false },
     };
 
     setEnabled ({ true, true, false, false });
@@ -100,7 +102,7 @@ TEST_F (SlotStripTest, OnlyASingleLeftClickOnAnEnabledSlotSelects)
         strip.selectedSlot = c.selectedBefore;
         click (c.x, c.buttons, c.clicks);
         EXPECT_EQ (strip.selectedSlot, c.selectedAfter);
-        EXPECT_EQ (changes.sentSinceLastLook(), c.message);
+        EXPECT_EQ (changes.take() == 1, c.message);
     }
 }
 
@@ -185,7 +187,7 @@ TEST_F (SlotStripTest, MenuChoicesKeepASelectedEnabledSlot)
         EXPECT_EQ (strip.swapPending, c.expected.swapPending);
         EXPECT_EQ (strip.swapSlotA, c.expected.swapA);
         EXPECT_EQ (strip.swapSlotB, c.expected.swapB);
-        EXPECT_EQ (changes.sentSinceLastLook(), c.expected.message);
+        EXPECT_EQ (changes.take() == 1, c.expected.message);
     }
 }
 
@@ -193,8 +195,7 @@ TEST_F (SlotStripTest, DrawsTheSelectedFrameAndTheEnabledNumbers)
 {
     setEnabled ({ true, false, true, true });
     strip.selectedSlot = 2;
-    const auto snapshot = snapshotOf (strip);
-    saveSnapshot (snapshot, "slot-strip-slots-1-3-4-selected-3");
+    const auto drawn = snapshot (strip, "slot-strip-slots-1-3-4-selected-3");
 
     // Inside the third button, clear of its number: lit only in its own frame.
     const int frameHeight = strip.buttonsImage.getHeight() / numSlots;
@@ -203,7 +204,7 @@ TEST_F (SlotStripTest, DrawsTheSelectedFrameAndTheEnabledNumbers)
     ASSERT_FALSE (pixelsNear (strip.buttonsImage.getPixelAt (thirdButton.x, thirdButton.y),
                               strip.buttonsImage.getPixelAt (thirdButton.x, frameTop + thirdButton.y),
                               8));
-    EXPECT_TRUE (pixelsNear (snapshot.getPixelAt (thirdButton.x, thirdButton.y),
+    EXPECT_TRUE (pixelsNear (drawn.getPixelAt (thirdButton.x, thirdButton.y),
                              strip.buttonsImage.getPixelAt (thirdButton.x, frameTop + thirdButton.y),
                              2));
 
@@ -214,7 +215,7 @@ TEST_F (SlotStripTest, DrawsTheSelectedFrameAndTheEnabledNumbers)
 
         for (int y = 0; y < stripHeight; ++y)
             for (int x = cellX; x < cellX + cellWidth; ++x)
-                if (! pixelsNear (snapshot.getPixelAt (x, y), strip.buttonsImage.getPixelAt (x, frameTop + y), 8))
+                if (! pixelsNear (drawn.getPixelAt (x, y), strip.buttonsImage.getPixelAt (x, frameTop + y), 8))
                     return true;
 
         return false;
