@@ -1,5 +1,7 @@
 #include "ui/ComboBoxMIDILearn.h"
 
+#include "ui/MidiLearnArming.h"
+
 ComboBoxMIDILearn::ComboBoxMIDILearn()
     : juce::ComboBox (juce::String())
 {
@@ -13,7 +15,7 @@ void ComboBoxMIDILearn::mouseDown (const juce::MouseEvent& e)
     if (e.mods.isRightButtonDown() && e.getNumberOfClicks() == 1)
     {
         armed = true;
-        startTimer (armingTimeoutMs);
+        startTimer (MidiLearnArming::timeoutMs);
         applyArmedColour();
         repaint();
         sendChangeMessage();

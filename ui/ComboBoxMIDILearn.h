@@ -8,9 +8,6 @@
 class ComboBoxMIDILearn : public juce::ComboBox, public juce::Timer, public juce::ChangeBroadcaster
 {
 public:
-    /** Arming lapses this long after the last right click. */
-    static constexpr int armingTimeoutMs = 5000;
-
     ComboBoxMIDILearn();
     ~ComboBoxMIDILearn() override;
 

@@ -1,5 +1,7 @@
 #include "ui/CustomLookAndFeel.h"
 
+#include "ui/MidiLearnArming.h"
+
 #include <Fonts.h>
 #include <Images.h>
 
@@ -14,9 +16,6 @@ extern GetTypefaceForFont juce_getTypefaceForFont;
 
 namespace
 {
-constexpr float armedTintOpacity = 0.6f;
-constexpr float armedPictureOpacity = 0.7f;
-
 // Arrow triangles as fractions of the button area: two apexes pointing away
 // from a gap around the middle.
 constexpr float arrowCentre = 0.5f;
@@ -120,7 +119,7 @@ void CustomLookAndFeel::drawComboBox (juce::Graphics& g,
     // The armed impulse box marks itself with a red background; any box that
     // is red is drawn armed.
     if (box.findColour (juce::ComboBox::backgroundColourId) == juce::Colours::red)
-        drawArmedTint (g, picture);
+        MidiLearnArming::drawTinted (g, picture);
     else
         g.drawImageAt (picture, 0, 0, false);
 
@@ -134,16 +133,6 @@ juce::Label* CustomLookAndFeel::createComboBoxTextBox (juce::ComboBox&)
     auto* label = new juce::Label (juce::String(), juce::String());
     label->setFont (regularFont);
     return label;
-}
-
-void CustomLookAndFeel::drawArmedTint (juce::Graphics& g, const juce::Image& picture)
-{
-    g.setColour (juce::Colours::red);
-    g.setOpacity (armedTintOpacity);
-    g.drawImageAt (picture, 0, 0, true);
-    g.setOpacity (armedPictureOpacity);
-    g.drawImageAt (picture, 0, 0, false);
-    g.setOpacity (1.0f);
 }
 
 //==============================================================================

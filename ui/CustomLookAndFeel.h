@@ -36,10 +36,6 @@ public:
 
     juce::TextLayout layoutTooltipText (const juce::String& text, juce::Colour colour) const;
 
-    /** The look of a control armed for MIDI learn: the picture's shape in
-        red, then the picture itself mostly opaque on top. */
-    static void drawArmedTint (juce::Graphics&, const juce::Image& picture);
-
     /** The face drawn for a font whose named face this system lacks (the
         gadget descriptions name "Times New Roman"), or null when the font
         resolves as usual. */

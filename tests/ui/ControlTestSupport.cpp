@@ -112,4 +112,19 @@ bool samePixels (const juce::Image& a, const juce::Image& b)
 
     return true;
 }
+
+bool pixelsNear (juce::Colour a, juce::Colour b, int tolerance)
+{
+    const auto pa = a.getPixelARGB();
+    const auto pb = b.getPixelARGB();
+    const auto near = [tolerance] (int x, int y) { return std::abs (x - y) <= tolerance; };
+    return near (pa.getAlpha(), pb.getAlpha()) && near (pa.getRed(), pb.getRed()) && near (pa.getGreen(), pb.getGreen())
+           && near (pa.getBlue(), pb.getBlue());
+}
+
+bool looksArmed (juce::Colour pixel)
+{
+    constexpr int redMargin = 40;
+    return pixel.getRed() > pixel.getGreen() + redMargin && pixel.getRed() > pixel.getBlue() + redMargin;
+}
 } // namespace controltest

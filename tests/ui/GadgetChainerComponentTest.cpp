@@ -6,13 +6,15 @@
 
 namespace
 {
+using namespace controltest;
+
 constexpr int stripWidth = 97;
 constexpr int stripHeight = 35;
 constexpr int numSlots = GadgetChainerComponent::numSlots;
 
 using Flags = std::array<bool, numSlots>;
 
-class SlotStripTest : public GuiTest
+class SlotStripTest : public ::testing::Test
 {
 protected:
     SlotStripTest() { strip.setSize (stripWidth, stripHeight); }
@@ -26,14 +28,14 @@ protected:
         return flags;
     }
 
-    void click (int x, juce::ModifierKeys buttons, int clicks = 1)
+    void click (int x, int buttons, int clicks = 1)
     {
-        strip.mouseDown (pressAt (strip, { x, stripHeight / 2 }, buttons, clicks));
+        strip.mouseDown (mouseAt (strip, { (float) x, stripHeight / 2.0f }, buttons, clicks));
     }
 
     CustomLookAndFeel lookAndFeel;
     GadgetChainerComponent strip { &lookAndFeel };
-    ChangeWatcher changes { strip };
+    ChangeCounter changes { strip };
 };
 
 struct MenuItem
@@ -60,38 +62,36 @@ std::vector<MenuItem> itemsOf (const juce::PopupMenu& menu)
 }
 } // namespace
 
-TEST_F (SlotStripTest, LeftClickSelectsTheEnabledSlotUnderTheMouse)
+TEST_F (SlotStripTest, SlotUnderTheMouse)
 {
     const struct
     {
         int x;
         int slot;
-    } cases[] = { { 0, 0 }, { 25, 0 }, { 26, 1 }, { 49, 1 }, { 50, 2 }, { 73, 2 }, { 74, 3 }, { 96, 3 } };
-
-    setEnabled ({ true, true, true, true });
+    } cases[] = { { 0, 0 },  { 25, 0 }, { 26, 1 }, { 49, 1 }, { 50, 2 },
+                  { 73, 2 }, { 74, 3 }, { 96, 3 }, { -5, 0 }, { 400, 3 } };
 
     for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.x);
-        strip.selectedSlot = (c.slot + 1) % numSlots;
-        click (c.x, leftButton);
-        EXPECT_EQ (strip.selectedSlot, c.slot);
-        EXPECT_TRUE (changes.sentSinceLastLook());
-    }
+        EXPECT_EQ (strip.slotAtX (c.x), c.slot) << "x " << c.x;
 }
 
-TEST_F (SlotStripTest, ClicksThatSelectNothing)
+TEST_F (SlotStripTest, OnlyASingleLeftClickOnAnEnabledSlotSelects)
 {
     const struct
     {
         const char* label;
+        int selectedBefore;
         int x;
-        juce::ModifierKeys buttons;
+        int buttons;
         int clicks;
+        int selectedAfter;
+        bool message;
     } cases[] = {
-        { "left click on a disabled slot", 60, leftButton, 1 },
-        { "double click on an enabled slot", 30, leftButton, 2 },
-        { "right double click", 30, rightButton, 2 },
+        { "left click on an enabled slot", 0, 30, left, 1, 1, true },
+        { "left click on the selected slot", 1, 30, left, 1, 1, true },
+        { "left click on a disabled slot", 0, 60, left, 1, 0, false },
+        { "double click on an enabled slot", 0, 30, left, 2, 0, false },
+        { "right double click", 0, 30, right, 2, 0, false },
     };
 
     setEnabled ({ true, true, false, false });
@@ -99,9 +99,10 @@ TEST_F (SlotStripTest, ClicksThatSelectNothing)
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.label);
+        strip.selectedSlot = c.selectedBefore;
         click (c.x, c.buttons, c.clicks);
-        EXPECT_EQ (strip.selectedSlot, 0);
-        EXPECT_FALSE (changes.sentSinceLastLook());
+        EXPECT_EQ (strip.selectedSlot, c.selectedAfter);
+        EXPECT_EQ (changes.take() == 1, c.message);
     }
 }
 
@@ -186,7 +187,7 @@ TEST_F (SlotStripTest, MenuChoicesKeepASelectedEnabledSlot)
         EXPECT_EQ (strip.swapPending, c.expected.swapPending);
         EXPECT_EQ (strip.swapSlotA, c.expected.swapA);
         EXPECT_EQ (strip.swapSlotB, c.expected.swapB);
-        EXPECT_EQ (changes.sentSinceLastLook(), c.expected.message);
+        EXPECT_EQ (changes.take() == 1, c.expected.message);
     }
 }
 
@@ -194,14 +195,18 @@ TEST_F (SlotStripTest, DrawsTheSelectedFrameAndTheEnabledNumbers)
 {
     setEnabled ({ true, false, true, true });
     strip.selectedSlot = 2;
-    const auto snapshot = snapshotOf (strip);
-    saveSnapshot (snapshot, "slot-strip-slots-1-3-4-selected-3");
+    const auto drawn = snapshot (strip, "slot-strip-slots-1-3-4-selected-3");
 
-    // The picture's frame for the selected slot, where no number is drawn.
-    const juce::Point<int> corner { 1, 1 };
-    const int frameTop = strip.buttonsImage.getHeight() * strip.selectedSlot / numSlots;
-    EXPECT_TRUE (pixelsNear (
-        snapshot.getPixelAt (corner.x, corner.y), strip.buttonsImage.getPixelAt (corner.x, frameTop + corner.y), 2));
+    // Inside the third button, clear of its number: lit only in its own frame.
+    const int frameHeight = strip.buttonsImage.getHeight() / numSlots;
+    const int frameTop = frameHeight * strip.selectedSlot;
+    const juce::Point<int> thirdButton { 52, 10 };
+    ASSERT_FALSE (pixelsNear (strip.buttonsImage.getPixelAt (thirdButton.x, thirdButton.y),
+                              strip.buttonsImage.getPixelAt (thirdButton.x, frameTop + thirdButton.y),
+                              8));
+    EXPECT_TRUE (pixelsNear (drawn.getPixelAt (thirdButton.x, thirdButton.y),
+                             strip.buttonsImage.getPixelAt (thirdButton.x, frameTop + thirdButton.y),
+                             2));
 
     // Digits (whatever differs from the bare frame) only over enabled slots.
     const auto hasNumberInCell = [&] (int slot) {
@@ -210,7 +215,7 @@ TEST_F (SlotStripTest, DrawsTheSelectedFrameAndTheEnabledNumbers)
 
         for (int y = 0; y < stripHeight; ++y)
             for (int x = cellX; x < cellX + cellWidth; ++x)
-                if (! pixelsNear (snapshot.getPixelAt (x, y), strip.buttonsImage.getPixelAt (x, frameTop + y), 8))
+                if (! pixelsNear (drawn.getPixelAt (x, y), strip.buttonsImage.getPixelAt (x, frameTop + y), 8))
                     return true;
 
         return false;

@@ -2,12 +2,15 @@
 #include "ui/ComboBoxMIDILearn.h"
 #include "ui/MIDILearnComponent.h"
 #include "ui/MIDIUnlearnComponent.h"
+#include "ui/MidiLearnArming.h"
 
 namespace
 {
+using namespace controltest;
+
 constexpr int impulseCount = 8;
 
-class ImpulseBoxTest : public GuiTest
+class ImpulseBoxTest : public ::testing::Test
 {
 protected:
     ImpulseBoxTest()
@@ -23,7 +26,7 @@ protected:
 
     CustomLookAndFeel lookAndFeel;
     ComboBoxMIDILearn box;
-    ChangeWatcher changes { box };
+    ChangeCounter changes { box };
 };
 } // namespace
 
@@ -33,17 +36,17 @@ TEST_F (ImpulseBoxTest, RightClickArmsWithoutOpeningTheListLeftClickOpensIt)
     {
         const char* label;
         bool armedBefore;
-        juce::ModifierKeys buttons;
+        int buttons;
         int clicks;
         bool armedAfter;
         bool listOpen;
         bool message;
     } cases[] = {
-        { "right click", false, rightButton, 1, true, false, true },
-        { "right click while armed", true, rightButton, 1, true, false, true },
-        { "right double click", false, rightButton, 2, false, false, false },
-        { "left click", false, leftButton, 1, false, true, false },
-        { "left click while armed", true, leftButton, 1, true, true, false },
+        { "right click", false, right, 1, true, false, true },
+        { "right click while armed", true, right, 1, true, false, true },
+        { "right double click", false, right, 2, false, false, false },
+        { "left click", false, left, 1, false, true, false },
+        { "left click while armed", true, left, 1, true, true, false },
     };
 
     for (const auto& c : cases)
@@ -52,48 +55,67 @@ TEST_F (ImpulseBoxTest, RightClickArmsWithoutOpeningTheListLeftClickOpensIt)
         box.armed = c.armedBefore;
         box.stopTimer();
 
-        box.mouseDown (pressAt (box, { 40, 9 }, c.buttons, c.clicks));
+        box.mouseDown (mouseAt (box, { 40.0f, 9.0f }, c.buttons, c.clicks));
 
         EXPECT_EQ (box.armed, c.armedAfter);
         EXPECT_EQ (box.isTimerRunning(), c.message);
         EXPECT_EQ (box.isPopupActive(), c.listOpen);
-        EXPECT_EQ (changes.sentSinceLastLook(), c.message);
+        EXPECT_EQ (changes.take() == 1, c.message);
         EXPECT_EQ (box.getSelectedId(), 1);
         box.hidePopup();
     }
 }
 
-TEST_F (ImpulseBoxTest, ArmingLapsesAfterFiveSeconds)
+TEST_F (ImpulseBoxTest, RedFromArmingUntilTheTimeoutOrTheEditorDisarms)
 {
-    box.mouseDown (pressAt (box, { 40, 9 }, rightButton, 1));
-    ASSERT_TRUE (box.armed);
-    EXPECT_TRUE (changes.sentSinceLastLook());
-    EXPECT_EQ (box.getTimerInterval(), 5000);
-    EXPECT_EQ (box.findColour (juce::ComboBox::backgroundColourId), juce::Colours::red);
-
-    // Driven, not waited for: the timer's tick is what the five seconds end in.
-    box.timerCallback();
-
-    EXPECT_FALSE (box.armed);
-    EXPECT_EQ (box.findColour (juce::ComboBox::backgroundColourId), juce::Colours::transparentBlack);
-    EXPECT_FALSE (changes.sentSinceLastLook());
-    // The text box is rebuilt when the colour changes; the choice shows on.
-    EXPECT_EQ (box.getText(), "Impulse 1");
-}
-
-TEST_F (ImpulseBoxTest, TheEditorArmsByWritingTheFieldAndRepainting)
-{
-    const bool states[] = { true, false, true };
-
-    for (const bool armed : states)
+    enum class Step
     {
-        SCOPED_TRACE (armed);
-        box.armed = armed;
-        box.repaint();
+        rightClick,
+        timeout, // driven: the timer's tick is what the five seconds end in
+        editorArms,
+        editorDisarms,
+    };
 
-        const auto snapshot = snapshotOf (box);
-        const auto pixel = snapshot.getPixelAt (75, 9);
-        EXPECT_EQ (pixel.getRed() > pixel.getGreen() + 40, armed) << pixel.toString();
+    const struct
+    {
+        Step step;
+        bool armed;
+        bool timerRunning;
+        bool message;
+    } steps[] = {
+        { Step::rightClick, true, true, true },
+        // The tick leaves the timer running; the editor stops it as it disarms.
+        { Step::timeout, false, true, false },
+        { Step::editorArms, true, true, false },
+        { Step::editorDisarms, false, false, false },
+    };
+
+    for (const auto& s : steps)
+    {
+        SCOPED_TRACE ((int) s.step);
+
+        if (s.step == Step::rightClick)
+            box.mouseDown (mouseAt (box, { 40.0f, 9.0f }, right, 1));
+        else if (s.step == Step::timeout)
+            box.timerCallback();
+        else
+        {
+            // As the editor does it: the field, the timer, a repaint.
+            box.armed = s.step == Step::editorArms;
+            box.armed ? box.startTimer (MidiLearnArming::timeoutMs) : box.stopTimer();
+            box.repaint();
+        }
+
+        EXPECT_EQ (box.armed, s.armed);
+        EXPECT_EQ (box.isTimerRunning(), s.timerRunning);
+        EXPECT_EQ (changes.take() == 1, s.message);
+
+        if (s.timerRunning)
+            EXPECT_EQ (box.getTimerInterval(), 5000);
+
+        const auto drawn = snapshot (box, "impulse-box-step-" + juce::String ((int) s.step));
+        EXPECT_EQ (looksArmed (drawn.getPixelAt (75, 9)), s.armed);
+        // The text box is rebuilt when the colour changes; the choice shows on.
         EXPECT_EQ (box.getText(), "Impulse 1");
     }
 }
@@ -101,7 +123,7 @@ TEST_F (ImpulseBoxTest, TheEditorArmsByWritingTheFieldAndRepainting)
 //==============================================================================
 namespace
 {
-class IndicatorTest : public GuiTest
+class IndicatorTest : public ::testing::Test
 {
 protected:
     CustomLookAndFeel lookAndFeel;
@@ -109,12 +131,12 @@ protected:
 
 bool hasRedText (juce::Component& indicator)
 {
-    const auto snapshot = snapshotOf (indicator);
+    const auto drawn = snapshot (indicator);
 
-    for (int y = 0; y < snapshot.getHeight(); ++y)
-        for (int x = 0; x < snapshot.getWidth(); ++x)
+    for (int y = 0; y < drawn.getHeight(); ++y)
+        for (int x = 0; x < drawn.getWidth(); ++x)
         {
-            const auto pixel = snapshot.getPixelAt (x, y);
+            const auto pixel = drawn.getPixelAt (x, y);
 
             if (pixel.getAlpha() > 200 && pixel.getRed() > 200 && pixel.getGreen() < 60 && pixel.getBlue() < 60)
                 return true;
@@ -128,7 +150,7 @@ TEST_F (IndicatorTest, LearnIndicatorTogglesAndReportsOnEveryTick)
 {
     MIDILearnComponent indicator (&lookAndFeel);
     indicator.setSize (75, 24);
-    ChangeWatcher changes (indicator);
+    ChangeCounter changes (indicator);
     EXPECT_FALSE (indicator.isVisible());
 
     indicator.setVisible (true);
@@ -140,11 +162,11 @@ TEST_F (IndicatorTest, LearnIndicatorTogglesAndReportsOnEveryTick)
     {
         indicator.timerCallback();
         EXPECT_EQ (indicator.isVisible(), visible);
-        EXPECT_TRUE (changes.sentSinceLastLook());
+        EXPECT_TRUE (changes.take() == 1);
         EXPECT_TRUE (indicator.isTimerRunning());
     }
 
-    saveSnapshot (snapshotOf (indicator), "midi-learn-indicator");
+    snapshot (indicator, "midi-learn-indicator");
     EXPECT_TRUE (hasRedText (indicator));
 }
 
@@ -152,7 +174,7 @@ TEST_F (IndicatorTest, UnlearnIndicatorHidesItselfAtItsFirstTick)
 {
     MIDIUnlearnComponent indicator (&lookAndFeel);
     indicator.setSize (95, 24);
-    ChangeWatcher changes (indicator);
+    ChangeCounter changes (indicator);
     EXPECT_FALSE (indicator.isVisible());
 
     // Shown, shown again while showing (which restarts its time), then the tick.
@@ -163,11 +185,11 @@ TEST_F (IndicatorTest, UnlearnIndicatorHidesItselfAtItsFirstTick)
         EXPECT_EQ (indicator.getTimerInterval(), MIDIUnlearnComponent::noticeDurationMs);
     }
 
-    saveSnapshot (snapshotOf (indicator), "midi-unlearn-indicator");
+    snapshot (indicator, "midi-unlearn-indicator");
     EXPECT_TRUE (hasRedText (indicator));
 
     indicator.timerCallback();
     EXPECT_FALSE (indicator.isVisible());
     EXPECT_FALSE (indicator.isTimerRunning());
-    EXPECT_FALSE (changes.sentSinceLastLook());
+    EXPECT_FALSE (changes.take() == 1);
 }
