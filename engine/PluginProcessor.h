@@ -5,11 +5,13 @@
 #include "engine/GadgetManager.h"
 #include "engine/ParameterMapping.h"
 #include "engine/PresetManagement.h"
+#include "ui/CustomLookAndFeel.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 /** The plug-in: four slots in series, the forty-parameter model, MIDI learn,
-    the preset store and the input and output level meters.
+    the preset store, the input and output level meters and the editor's
+    look and feel.
     Broadcasts a change after a host state restore so an open editor refreshes. */
 class TarvolinAudioProcessor : public juce::AudioProcessor, public juce::ChangeBroadcaster
 {
@@ -81,6 +83,9 @@ public:
     ParameterMapping params;
     std::unique_ptr<PresetManagement> presets; // built last, deleted first
     SimpleVuMeter meters[2]; // 0 input, 1 output
+    /** Lent to every editor, so it must outlive them all; built after the
+        meters and released after the preset store. */
+    CustomLookAndFeel lookAndFeel;
 
 private:
     void applyMidiControllers (const juce::MidiBuffer& midi);
