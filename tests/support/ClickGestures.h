@@ -45,29 +45,3 @@ inline void clickAt (juce::Component& root, juce::Point<float> position)
     if (stillThere != nullptr)
         target->mouseUp (event (juce::ModifierKeys(), eventTimeMs + 10));
 }
-
-/** Where snapshots go: the build folder that holds the test program. */
-inline juce::File snapshotFile (const juce::String& name)
-{
-    return juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile (name + ".png");
-}
-
-/** A component that draws no background of its own is laid on `behind`,
-    as its parent would show through it. */
-inline void writeSnapshot (juce::Component& component,
-                           const juce::String& name,
-                           juce::Colour behind = juce::Colours::transparentBlack)
-{
-    juce::Image image (juce::Image::ARGB, component.getWidth(), component.getHeight(), true);
-
-    {
-        juce::Graphics g (image);
-        g.fillAll (behind);
-        g.drawImageAt (component.createComponentSnapshot (component.getLocalBounds()), 0, 0);
-    }
-
-    auto file = snapshotFile (name);
-    file.deleteFile();
-    juce::FileOutputStream stream (file);
-    juce::PNGImageFormat().writeImageToStream (image, stream);
-}
