@@ -34,3 +34,5 @@ juce::File BundleLocation::folderHoldingBundle (const juce::File& binary)
 
     return parent;
 }
+
+juce::File BundleLocation::folderForUserFiles() { return folderHoldingBundle(); }

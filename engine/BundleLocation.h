@@ -16,4 +16,7 @@ public:
     /** The same, for a given binary; bundles are told apart by their layout:
         X.lv2/binary, or X.ext/Contents/<platform>/binary. */
     static juce::File folderHoldingBundle (const juce::File& binary);
+
+    /** The folder our files (the preset tree, the best score) live in. */
+    static juce::File folderForUserFiles();
 };
