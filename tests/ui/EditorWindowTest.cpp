@@ -20,13 +20,12 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <functional>
 
 namespace
 {
 using Kind = ParameterMapping::Kind;
-using Mask = std::array<bool, 4>;
+using Prepare = std::function<void (EditorHarness&)>;
 
 int at (int slot, int kind) { return ParameterMapping::indexOf (slot, kind); }
 
@@ -35,125 +34,74 @@ void setMapped (TarvolinAudioProcessor& p, int slot, int kind, float value)
     p.setMappedParameter (at (slot, kind), value);
 }
 
+Prepare slot0 (int kind, float value)
+{
+    return [=] (EditorHarness& h) { setMapped (*h.processor, 0, kind, value); };
+}
+
+Prepare restoring (EditorHarness::Attributes attributes)
+{
+    return [=] (EditorHarness& h) { h.restoreStateWith (attributes); };
+}
+
+/** Past every door that sanitises: values the editor must still cope with. */
+Prepare storing (float value, std::vector<int> kinds)
+{
+    return [=] (EditorHarness& h) {
+        for (int slot = 0; slot < TarvolinAudioProcessor::numSlots; ++slot)
+            for (auto kind : kinds)
+                h.processor->params.setValue (at (slot, kind), value);
+    };
+}
+
 struct OpeningState
 {
     const char* name;
-    std::function<void (EditorHarness&)> prepare;
+    Prepare prepare;
     int shownSlot;
     int gadget;
-    Mask knobs;
-    Mask switches;
+    const char* controls; // per control: k a knob, s a switch, - neither
     const char* fourthSwitchTexts; // "" when hidden
     int impulseId; // 0 when the box is hidden
     bool hotOn;
 };
 
+constexpr auto nan = std::numeric_limits<float>::quiet_NaN();
+constexpr auto infinity = std::numeric_limits<float>::infinity();
+
 const OpeningState openingStates[] = {
-    { "default", [] (auto&) {}, 0, 0, { 1, 1, 1, 1 }, { 0, 0, 0, 0 }, "", 0, false },
+    { "default", [] (auto&) {}, 0, 0, "kkkk", "", 0, false },
     { "slots 0 and 1 disabled",
       [] (auto& h) {
-          auto& p = *h.processor;
-          setMapped (p, 2, Kind::enabled, 1.0f);
-          setMapped (p, 0, Kind::enabled, 0.0f);
-          setMapped (p, 2, Kind::algorithm, 4.0f);
-          setMapped (p, 2, Kind::impulse, 5.0f);
-          setMapped (p, 2, Kind::hot, 1.0f);
-          setMapped (p, 2, Kind::input, 12.0f);
+          for (auto [kind, value] : { std::pair { Kind::enabled, 1.0f },
+                                      { Kind::algorithm, 4.0f },
+                                      { Kind::impulse, 5.0f },
+                                      { Kind::hot, 1.0f },
+                                      { Kind::input, 12.0f } })
+              setMapped (*h.processor, 2, kind, value);
+          setMapped (*h.processor, 0, Kind::enabled, 0.0f);
       },
       2,
       4,
-      { 1, 1, 1, 0 },
-      { 0, 0, 0, 0 },
+      "kkk-",
       "",
       6,
       true },
-    { "three controls",
-      [] (auto& h) { setMapped (*h.processor, 0, Kind::algorithm, 1.0f); },
-      0,
-      1,
-      { 1, 1, 1, 0 },
-      {},
-      "",
-      0,
-      false },
-    { "switch as fourth control",
-      [] (auto& h) { setMapped (*h.processor, 0, Kind::algorithm, 6.0f); },
-      0,
-      6,
-      { 1, 1, 1, 0 },
-      { 0, 0, 0, 1 },
-      "free sync",
-      0,
-      false },
-    { "speed switch",
-      [] (auto& h) { setMapped (*h.processor, 0, Kind::algorithm, 12.0f); },
-      0,
-      12,
-      { 1, 1, 1, 0 },
-      { 0, 0, 0, 1 },
-      "slow fast",
-      0,
-      false },
-    { "HOT on", [] (auto& h) { setMapped (*h.processor, 0, Kind::hot, 1.0f); }, 0, 0, { 1, 1, 1, 1 }, {}, "", 0, true },
+    { "three controls", slot0 (Kind::algorithm, 1.0f), 0, 1, "kkk-", "", 0, false },
+    { "switch as fourth control", slot0 (Kind::algorithm, 6.0f), 0, 6, "kkks", "free sync", 0, false },
+    { "speed switch", slot0 (Kind::algorithm, 12.0f), 0, 12, "kkks", "slow fast", 0, false },
+    { "HOT on", slot0 (Kind::hot, 1.0f), 0, 0, "kkkk", "", 0, true },
 
     // What no host should send, yet might.
-    { "all slots disabled",
-      [] (auto& h) {
-          h.restoreStateWith ({ { "ENABLED0", "0" } });
-      },
+    { "all slots disabled", restoring ({ { "ENABLED0", "0" } }), 0, 0, "kkkk", "", 0, false },
+    { "gadget index 99", restoring ({ { "INDXALGO0", "99" } }), 0, 0, "kkkk", "", 0, false },
+    { "gadget index -3", restoring ({ { "INDXALGO0", "-3" }, { "INPUT0", "nan" } }), 0, 0, "kkkk", "", 0, false },
+    { "not-a-number values in the store", storing (nan, { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 }), 0, 0, "kkkk", "", 0, false },
+    { "infinite choices in the store",
+      storing (infinity, { Kind::algorithm, Kind::impulse }),
       0,
       0,
-      { 1, 1, 1, 1 },
-      {},
-      "",
-      0,
-      false },
-    { "gadget index 99",
-      [] (auto& h) {
-          h.restoreStateWith ({ { "INDXALGO0", "99" } });
-      },
-      0,
-      0,
-      { 1, 1, 1, 1 },
-      {},
-      "",
-      0,
-      false },
-    { "gadget index -3",
-      [] (auto& h) {
-          h.restoreStateWith ({ { "INDXALGO0", "-3" }, { "INPUT0", "nan" } });
-      },
-      0,
-      0,
-      { 1, 1, 1, 1 },
-      {},
-      "",
-      0,
-      false },
-    { "not-a-number values in the store",
-      [] (auto& h) {
-          auto& p = *h.processor;
-          // Past every door that sanitises: the editor must still cope.
-          for (int i = 0; i < TarvolinAudioProcessor::numParameters; ++i)
-              p.params.setValue (i, std::numeric_limits<float>::quiet_NaN());
-      },
-      0,
-      0,
-      { 1, 1, 1, 1 },
-      {},
-      "",
-      0,
-      false },
-    { "infinite gadget choice in the store",
-      [] (auto& h) {
-          auto& p = *h.processor;
-          p.params.setValue (at (0, Kind::algorithm), std::numeric_limits<float>::infinity());
-          p.params.setValue (at (0, Kind::impulse), -std::numeric_limits<float>::infinity());
-      },
-      0,
-      0,
-      { 1, 1, 1, 1 },
-      {},
+      "kkkk",
       "",
       0,
       false },
@@ -182,11 +130,11 @@ TEST_P (EditorOpening, ShowsTheSlotItFindsAndStaysUsable)
 
     for (int j = 0; j < 4; ++j)
     {
-        EXPECT_EQ (editor.controlKnobs[j]->isVisible(), c.knobs[(size_t) j]) << "knob " << j;
-        EXPECT_EQ (editor.controlSwitches[j]->isVisible(), c.switches[(size_t) j]) << "switch " << j;
+        EXPECT_EQ (editor.controlKnobs[j]->isVisible(), c.controls[j] == 'k') << "knob " << j;
+        EXPECT_EQ (editor.controlSwitches[j]->isVisible(), c.controls[j] == 's') << "switch " << j;
         EXPECT_TRUE (editor.controlKnobs[j]->value >= 0.0f && editor.controlKnobs[j]->value <= 1.0f);
 
-        if (c.knobs[(size_t) j])
+        if (c.controls[j] == 'k')
             EXPECT_EQ (editor.controlKnobs[j]->name, gadget.controlLabel[j]);
     }
 

@@ -121,7 +121,7 @@ void EditorHarness::hostSets (int index, float value)
     processor->getParameters()[index]->setValueNotifyingHost (value);
 }
 
-void EditorHarness::restoreStateWith (std::initializer_list<std::pair<const char*, juce::String>> attributes)
+void EditorHarness::restoreStateWith (const Attributes& attributes)
 {
     juce::MemoryBlock state;
     processor->getStateInformation (state);

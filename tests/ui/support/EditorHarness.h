@@ -5,6 +5,8 @@
 #include "ui/support/GestureLog.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 /** A processor with its preset tree in a temporary folder, and its editor in
     a window of its own on the (virtual) desktop. Gestures go in through the
@@ -33,7 +35,8 @@ public:
 
     /** Restores the processor's own state with some attributes replaced, as
         a host hands back a project someone edited. */
-    void restoreStateWith (std::initializer_list<std::pair<const char*, juce::String>> attributes);
+    using Attributes = std::vector<std::pair<const char*, juce::String>>;
+    void restoreStateWith (const Attributes& attributes);
 
     std::unique_ptr<TarvolinAudioProcessor> processor;
     TemporaryFolder presetRoot;
