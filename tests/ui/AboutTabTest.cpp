@@ -169,12 +169,12 @@ TEST_F (AboutPanel, RepeatingTheSequenceKeepsTheBestScoreAndDealsANewBoard)
 
 TEST_F (AboutPanel, TextsAndLinksGiveWayToTheGameAndComeBackWhenItQuits)
 {
-    saveSnapshot (snapshotOf (*panel), "about-panel");
+    controltest::snapshot (*panel, "about-panel");
     EXPECT_TRUE (panel->eventLink->isVisible());
     EXPECT_TRUE (panel->makerLink->isVisible());
 
     clickSequence (8);
-    saveSnapshot (snapshotOf (*panel), "about-panel-game");
+    controltest::snapshot (*panel, "about-panel-game");
     EXPECT_FALSE (panel->eventLink->isVisible());
     EXPECT_FALSE (panel->makerLink->isVisible());
 
@@ -203,7 +203,7 @@ TEST_F (AboutPanel, LinksShowAndTellTheirOwnAddresses)
 TEST_F (AboutPanel, PassesOnEveryChangeMessageOfTheGame)
 {
     clickSequence (8);
-    ChangeWatcher editor (*panel);
+    controltest::ChangeCounter editor (*panel);
 
     for (int move = 1; move <= 2; ++move)
     {
@@ -214,7 +214,7 @@ TEST_F (AboutPanel, PassesOnEveryChangeMessageOfTheGame)
 
         EXPECT_TRUE (game().keyPressed (juce::KeyPress (juce::KeyPress::leftKey)));
         game().dispatchPendingMessages();
-        EXPECT_TRUE (editor.sentSinceLastLook());
+        EXPECT_TRUE (editor.take() > 0);
 
         while (! game().isReady)
             game().timerCallback();

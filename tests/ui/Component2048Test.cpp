@@ -341,8 +341,8 @@ TEST_F (GameView, TheTextTurnsFromChallengeToUnlockAtABestScoreOf5000)
     juce::Image picture (juce::Image::ARGB, view->getWidth(), view->getHeight(), true);
     juce::Graphics g (picture);
     g.fillAll (juce::Colour (40, 40, 48));
-    g.drawImageAt (snapshotOf (*view), 0, 0);
-    saveSnapshot (picture, "game-view-unlocked");
+    g.drawImageAt (controltest::snapshot (*view), 0, 0);
+    controltest::saveSnapshot (picture, "game-view-unlocked");
 }
 
 TEST_F (GameView, EveryMoveLeavingTheScoreAt5000OrMoreSendsAChangeMessage)
@@ -361,7 +361,7 @@ TEST_F (GameView, EveryMoveLeavingTheScoreAt5000OrMoreSendsAChangeMessage)
         { "a slide at 4999", 4999, { 0, 2 }, false },           { "a refused move at 6000", 6000, { 2, 4 }, false },
     };
 
-    ChangeWatcher watcher (*view);
+    controltest::ChangeCounter watcher (*view);
 
     for (const auto& c : cases)
     {
@@ -369,7 +369,7 @@ TEST_F (GameView, EveryMoveLeavingTheScoreAt5000OrMoreSendsAChangeMessage)
         setBoard (c.board, c.scoreBefore);
 
         press (juce::KeyPress::leftKey);
-        EXPECT_EQ (watcher.sentSinceLastLook(), c.message);
+        EXPECT_EQ (watcher.take() > 0, c.message);
 
         if (! view->isReady)
             finishAnimation();

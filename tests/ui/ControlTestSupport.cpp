@@ -82,20 +82,23 @@ int ChangeCounter::take()
     return std::exchange (received, 0);
 }
 
+void saveSnapshot (const juce::Image& image, const juce::String& name)
+{
+    const auto folder =
+        juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("ui-snapshots");
+    folder.createDirectory();
+    const auto file = folder.getChildFile (name + ".png");
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    juce::PNGImageFormat().writeImageToStream (image, out);
+}
+
 juce::Image snapshot (juce::Component& component, const juce::String& name)
 {
     auto image = component.createComponentSnapshot (component.getLocalBounds(), true, 1.0f);
 
     if (name.isNotEmpty())
-    {
-        const auto folder =
-            juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("ui-snapshots");
-        folder.createDirectory();
-        const auto file = folder.getChildFile (name + ".png");
-        file.deleteFile();
-        juce::FileOutputStream out (file);
-        juce::PNGImageFormat().writeImageToStream (image, out);
-    }
+        saveSnapshot (image, name);
 
     return image;
 }

@@ -42,6 +42,9 @@ private:
     <test binary folder>/ui-snapshots/<name>.png for a person to look at. */
 juce::Image snapshot (juce::Component& component, const juce::String& name = {});
 
+/** Writes a picture to <test binary folder>/ui-snapshots/<name>.png. */
+void saveSnapshot (const juce::Image& image, const juce::String& name);
+
 bool samePixels (const juce::Image& a, const juce::Image& b);
 
 /** Premultiplied channels within a tolerance, so faint pixels compare by
