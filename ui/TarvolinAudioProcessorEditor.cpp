@@ -61,8 +61,8 @@ constexpr int numImpulses = ParameterMapping::numImpulses;
 // The gadget whose fourth switch chooses a speed rather than a sync mode.
 constexpr int slowFastGadget = 12;
 
-// Slide directions: the old pedal leaves towards lower indexes when the new
-// gadget lies to the right of it.
+// Slide directions: the old pedal leaves to the left when the new gadget's
+// selector lies to the right of the old one's, as if the row were a strip of pedals.
 constexpr int slideLeft = -1;
 constexpr int slideRight = 1;
 
@@ -113,6 +113,7 @@ juce::ImageButton* makeArrowButton (const juce::Image& picture)
 {
     auto* button = new juce::ImageButton();
     const auto none = juce::Colours::transparentBlack;
+    // Dim at rest, full under the mouse, a little dimmer while pressed.
     button->setImages (false, false, true, picture, 0.5f, none, picture, 1.0f, none, picture, 0.6f, none, 0.0f);
     return button;
 }
@@ -157,6 +158,7 @@ TarvolinAudioProcessorEditor::TarvolinAudioProcessorEditor (TarvolinAudioProcess
     createSwitches (slot);
     createImpulseBox (slot);
     createPresetControls();
+    createMeters();
     createPedalViews (slot);
     createSelectors (slot);
     createArrowButtons();
@@ -277,7 +279,10 @@ void TarvolinAudioProcessorEditor::createPresetControls()
     presetBox->setBufferedToImage (true);
     presetBox->setCurrentItem (PresetManagement::none, PresetManagement::none);
     presetBox->addChangeListener (this);
+}
 
+void TarvolinAudioProcessorEditor::createMeters()
+{
     inputMeter = new VuMeterComponent (&audioProcessor.meters[0]);
     addAndMakeVisible (inputMeter);
     outputMeter = new VuMeterComponent (&audioProcessor.meters[1]);

@@ -119,6 +119,7 @@ private:
     void createSwitches (int slot);
     void createImpulseBox (int slot);
     void createPresetControls();
+    void createMeters();
     void createPedalViews (int slot);
     void createSelectors (int slot);
     void createArrowButtons();
