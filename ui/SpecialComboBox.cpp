@@ -149,6 +149,11 @@ void SpecialComboBox::choose (int folder, int entry)
     if (folder == currentFolder && entry == currentEntry)
         return;
 
+    announce (folder, entry);
+}
+
+void SpecialComboBox::announce (int folder, int entry)
+{
     currentFolder = folder;
     currentEntry = entry;
     hasBeenModified = false;
@@ -202,11 +207,8 @@ void SpecialComboBox::selectSavedFile (const juce::File& file)
     if (entry == PresetManagement::none)
         return;
 
-    currentFolder = folder;
-    currentEntry = entry;
-    hasBeenModified = false;
-    repaint();
-    sendChangeMessage();
+    // Announced even when it is the current entry: the file on disk changed.
+    announce (folder, entry);
 }
 
 //==============================================================================

@@ -58,6 +58,7 @@ public:
 
 private:
     void choose (int folder, int entry);
+    void announce (int folder, int entry);
     void saveAs (const juce::File& file);
     void selectSavedFile (const juce::File& file);
     void openSaveDialog (const juce::File& startFolder, SaveCallback onChosen);
