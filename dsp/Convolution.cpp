@@ -3,6 +3,7 @@
 #include "dsp/KernelCache.h"
 
 #include <Sounds.h>
+#include <cstring>
 #include <juce_audio_formats/juce_audio_formats.h>
 
 namespace
@@ -189,7 +190,6 @@ void Convolution::prepareArrays (int newFftSize, double newSampleRate)
     // A new response or rate starts from a silent history, as fresh arrays would.
     if (newFftSize == fftSize && frame != nullptr)
     {
-        std::fill (history.get(), history.get() + fftSize, 0.0f);
         std::fill (frame.get(), frame.get() + fftSize, 0.0f);
         return;
     }
@@ -230,7 +230,6 @@ void Convolution::prepareArrays (int newFftSize, double newSampleRate)
     output.malloc (size);
     inSpectrum.malloc (size);
     productSpectrum.malloc (size);
-    history.calloc (size);
 }
 
 void Convolution::normaliseEnergy (float* kernel) noexcept
@@ -257,7 +256,6 @@ void Convolution::reset()
     if (! ready || fftSize <= 0)
         return;
 
-    std::fill (history.get(), history.get() + fftSize, 0.0f);
     std::fill (frame.get(), frame.get() + fftSize, 0.0f);
 }
 
@@ -277,9 +275,8 @@ void Convolution::processSamples (float* data, int numSamples)
 
 void Convolution::processPiece (float* data, int numSamples) noexcept
 {
+    // The frame's head holds the last 895 inputs; the block follows them.
     std::copy (data, data + numSamples, frame + historyLength);
-    std::copy (history.get(), history.get() + historyLength, frame.get());
-    std::copy (frame + numSamples, frame + numSamples + historyLength, history.get());
 
     switch (fftSize)
     {
@@ -300,32 +297,53 @@ void Convolution::processPiece (float* data, int numSamples) noexcept
             break;
     }
 
-    std::copy (output + historyLength, output + historyLength + numSamples, data);
+    // The inverse transform returns N times the signal; 1/N is exact, and
+    // only the outputs taken need it.
+    const float rescale = 1.0f / (float) fftSize;
+
+    for (int i = 0; i < numSamples; ++i)
+        data[i] = output[historyLength + i] * rescale;
+
+    // The last 895 inputs move to the head for the next block. What lies
+    // beyond the block stays, as it reaches no output taken.
+    std::memmove (frame.get(), frame + numSamples, sizeof (float) * (size_t) historyLength);
 }
 
 template <typename Engine>
 void Convolution::convolveFrame (Engine& engine) noexcept
 {
     engine.forward_fft (inSpectrum, frame);
+    multiplySpectra (productSpectrum, inSpectrum, irSpectrum->data(), fftSize);
+    engine.inverse_fft (productSpectrum, output);
+}
 
+void Convolution::multiplySpectra (float* product, const float* x, const float* k, int fftSize) noexcept
+{
     // Complex product in the half-complex layout: real parts below h,
     // (negated) imaginary parts above; DC and Nyquist are real.
     const int h = fftSize / 2;
-    const float* x = inSpectrum;
-    const float* k = irSpectrum->data();
-    float* p = productSpectrum;
+    product[0] = x[0] * k[0];
+    product[h] = x[h] * k[h];
 
-    p[0] = x[0] * k[0];
-    p[h] = x[h] * k[h];
+    // Bins 1 .. h-1 in quads; the last quad overlaps the one before it and
+    // writes the same values again.
+    auto quad = [&] (int i) {
+        using ffft::FloatQuad;
+        const auto re = FloatQuad::load (x + i);
+        const auto im = FloatQuad::load (x + h + i);
+        const auto kernelRe = FloatQuad::load (k + i);
+        const auto kernelIm = FloatQuad::load (k + h + i);
+        (re * kernelRe - im * kernelIm).store (product + i);
+        (im * kernelRe + re * kernelIm).store (product + h + i);
+    };
 
-    for (int i = 1; i < h; ++i)
-    {
-        p[i] = x[i] * k[i] - x[h + i] * k[h + i];
-        p[h + i] = x[h + i] * k[i] + x[i] * k[h + i];
-    }
+    int i = 1;
 
-    engine.inverse_fft (productSpectrum, output);
-    engine.rescale (output);
+    for (; i + 4 <= h; i += 4)
+        quad (i);
+
+    if (i < h)
+        quad (h - 4);
 }
 
 //==============================================================================

@@ -71,6 +71,9 @@ public:
         silent kernel stays silent. */
     static void normaliseEnergy (float* kernel) noexcept;
 
+    /** The complex product of two spectra in the half-complex layout (fftSize >= 16). */
+    static void multiplySpectra (float* product, const float* x, const float* k, int fftSize) noexcept;
+
     /** Serves the pending requests; called by the loader thread only. */
     void serveRequests();
 
@@ -91,6 +94,7 @@ private:
     void convolveFrame (Engine& engine) noexcept;
 
     std::shared_ptr<const std::vector<float>> irSpectrum;
+    // The frame's first 895 values are the history: the last 895 inputs.
     juce::HeapBlock<float> frame, output, inSpectrum, productSpectrum;
     // Only the engine for the current transform size exists; the loader
     // builds it (tables included) before the first block needs it.
@@ -107,7 +111,6 @@ private:
     juce::CriticalSection lock;
 
     int fftSize = 0;
-    juce::HeapBlock<float> history;
     int requestedImpulse = 0;
     int loadedImpulse = -1;
 
