@@ -1,5 +1,7 @@
 #include "GadgetN10.h"
 
+#include <limits>
+
 namespace
 {
 constexpr float attackMs = 40.0f;
@@ -46,6 +48,8 @@ void GadgetN10::updateCoefficients()
     envDepth = forms::signedSquare (p4);
     lfoDepth = 0.5f * lfoKnob * lfoKnob;
     lfoRate = forms::logSweep (slowestLfoHz, fastestLfoHz, lfoKnob);
+    // The rate may have changed: the next sample derives its cutoff afresh.
+    cutoffPosition = std::numeric_limits<float>::quiet_NaN();
 }
 
 void GadgetN10::reset()
@@ -120,22 +124,51 @@ void GadgetN10::processSamples (float* left, float* right, int numSamples, float
     const auto logLowest = std::log10 (lowestCutoffHz);
     const auto logRange = std::log10 (highestCutoffHz) - logLowest;
 
+    // States in locals for the loop: the buffers cannot then alias them.
+    float ladderStatesL[numStages], ladderStatesR[numStages];
+    std::copy (std::begin (ladderL), std::end (ladderL), ladderStatesL);
+    std::copy (std::begin (ladderR), std::end (ladderR), ladderStatesR);
+    auto previousL = prevInputL, previousR = prevInputR;
+    auto detector = meanSquare, follower = envelope, phase = lfoPhase, g = cutoffG;
+    const auto detectorK = detectorCoeff, attackK = attackCoeff, releaseK = releaseCoeff;
+    const auto envelopeDepth = envDepth, depth = lfoDepth;
+    auto position = cutoffPosition;
+
     for (int i = 0; i < numSamples; ++i)
     {
         const auto level = std::abs (left[i] + right[i]) * 0.5f;
-        forms::detectMeanSquare (meanSquare, detectorCoeff, level);
-        forms::followEnvelope (envelope, std::sqrt (meanSquare), attackCoeff, releaseCoeff);
+        forms::detectMeanSquare (detector, detectorK, level);
+        forms::followEnvelope (follower, std::sqrt (detector), attackK, releaseK);
 
-        const auto lfo = std::sin (forms::lfoAngle (i, step, lfoPhase));
-        auto position = (envelope * envDepth + cutoffKnob) + lfo * lfoDepth;
-        position = position > 1.0f ? 1.0f : (position < 0.0f ? 0.0f : position);
+        // With no LFO depth the sine only scales to zero; a zero of either
+        // sign then leaves the cutoff where it is, so the sine is skipped.
+        const auto angle = forms::lfoAngle (i, step, phase);
+        const auto lfo = depth != 0.0f ? std::sin (angle) : 0.0f;
+        auto newPosition = (follower * envelopeDepth + cutoffKnob) + lfo * depth;
+        newPosition = newPosition > 1.0f ? 1.0f : (newPosition < 0.0f ? 0.0f : newPosition);
 
-        const auto cutoffHz = std::pow (10.0f, position * logRange + logLowest);
-        cutoffG = forms::prewarp (cutoffHz, fs);
+        // The power and the tangent depend on the position alone: while it
+        // holds still they are not taken again.
+        if (! (newPosition == position))
+        {
+            position = newPosition;
+            const auto cutoffHz = std::pow (10.0f, position * logRange + logLowest);
+            g = forms::prewarp (cutoffHz, fs);
+        }
 
-        left[i] = ladderStep (left[i], prevInputL, ladderL, cutoffG, k);
-        right[i] = ladderStep (right[i], prevInputR, ladderR, cutoffG, k);
+        left[i] = ladderStep (left[i], previousL, ladderStatesL, g, k);
+        right[i] = ladderStep (right[i], previousR, ladderStatesR, g, k);
     }
+
+    std::copy (std::begin (ladderStatesL), std::end (ladderStatesL), ladderL);
+    std::copy (std::begin (ladderStatesR), std::end (ladderStatesR), ladderR);
+    prevInputL = previousL;
+    prevInputR = previousR;
+    meanSquare = detector;
+    envelope = follower;
+    lfoPhase = phase;
+    cutoffG = g;
+    cutoffPosition = position;
 
     // The previous inputs are not states of the filter and are left as they are.
     for (int stage = 0; stage < numStages; ++stage)

@@ -3,6 +3,8 @@
 #include "engine/GadgetForms.h"
 #include "engine/Gadgets.h"
 
+#include <limits>
+
 /** "Virozidur": a resonant four-stage diode ladder low-pass, solved for the
     current sample without a unit delay in its feedback loop, with a rational
     tanh as the diode curve. A knob, a sine LFO and the playing level sweep
@@ -29,6 +31,8 @@ public:
     float lfoDepth = 0.0f;
     float lfoRate = 0.1f;
     float lfoPhase = 0.0f;
+    // The position cutoffG was derived from; not a number until the first sample.
+    float cutoffPosition = std::numeric_limits<float>::quiet_NaN();
 
 private:
     static float ladderStep (float input, float& previousInput, float (&states)[numStages], float g, float k) noexcept;
