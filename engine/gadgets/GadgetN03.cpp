@@ -235,7 +235,9 @@ float GadgetN03::delay (float (&ring)[Size], Working& w, Line line, float x) noe
 }
 
 //==============================================================================
-float GadgetN03::diffusedInput (Working& w, float mono) noexcept
+// The per-sample steps are inlined into the block loop, so the working copy
+// stays in registers instead of being spilled around a call.
+forcedinline float GadgetN03::diffusedInput (Working& w, float mono) noexcept
 {
     predelayRing[w.predelayWriteIndex] = mono;
     const auto delayed = predelayRing[(w.predelayWriteIndex + w.predelay) & (predelaySize - 1)];
@@ -249,7 +251,7 @@ float GadgetN03::diffusedInput (Working& w, float mono) noexcept
     return diffuse (inputAllPass4Ring, w, inputAllPass4, w.inputDiffusion2, u);
 }
 
-GadgetN03::Modulation GadgetN03::nextModulation (Working& w) const noexcept
+forcedinline GadgetN03::Modulation GadgetN03::nextModulation (Working& w) const noexcept
 {
     const auto counter = w.lfoCounter;
 
@@ -262,7 +264,7 @@ GadgetN03::Modulation GadgetN03::nextModulation (Working& w) const noexcept
     return modulationAt (counter, sampleRate, w.excursion);
 }
 
-void GadgetN03::runTank (Working& w, float diffused) noexcept
+forcedinline void GadgetN03::runTank (Working& w, float diffused) noexcept
 {
     // Each half is fed from the other's end, read before either is written.
     const auto inL = diffused + w.decay * readLine (rightDelay2Ring, w, rightDelay2);
@@ -288,7 +290,7 @@ void GadgetN03::runTank (Working& w, float diffused) noexcept
         keepFinite (decayAllPass (rightAllPass2Ring, w, rightAllPass2, w.decayDiffusion2, w.decay * w.dampingStateR)));
 }
 
-GadgetN03::Stereo GadgetN03::gatherTaps (const Working& w) const noexcept
+forcedinline GadgetN03::Stereo GadgetN03::gatherTaps (const Working& w) const noexcept
 {
     auto tap = [&] (const auto& ring, Line line, int index) { return readTap (ring, w, line, tapOffset[index]); };
 
