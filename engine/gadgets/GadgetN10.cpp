@@ -67,8 +67,10 @@ void GadgetN10::reset()
    sample (the diodes' nonlinearity taken from the previous states); the loop
    they form is then linear and solved in closed form for the last stage's
    output, the other stages follow by back-substitution, and the four
-   integrators take a trapezoidal step. */
-float GadgetN10::ladderStep (float x, float& previousInput, float (&states)[numStages], float g, float k) noexcept
+   integrators take a trapezoidal step. Inlined, so both channels' steps
+   interleave in the sample loop. */
+forcedinline float
+    GadgetN10::ladderStep (float x, float& previousInput, float (&states)[numStages], float g, float k) noexcept
 {
     auto& s1 = states[0];
     auto& s2 = states[1];
