@@ -1,10 +1,16 @@
-// The convolver against a direct-form FIR and JUCE's zero-latency
-// convolution, all with the same 896-tap kernel, at 48 kHz.
+// The convolver against a direct-form FIR, the same overlap-save method on
+// FFTW and JUCE's zero-latency convolution, all with the same 896-tap
+// kernel, at 48 kHz.
 #include "dsp/Convolution.h"
 
 #include <benchmark/benchmark.h>
 #include <juce_dsp/juce_dsp.h>
 
+#if TARVOLIN_BENCH_FFTW
+#include <fftw3.h>
+#endif
+
+#include <cstring>
 #include <random>
 #include <thread>
 #include <vector>
@@ -139,6 +145,71 @@ void BM_JuceConvolution (benchmark::State& state)
 
     countSamples (state, blockSize);
 }
+
+#if TARVOLIN_BENCH_FFTW
+/** The same method on FFTW: one overlap-save frame of the same N per block,
+    a forward and an inverse real transform (r2c/c2r, FFTW's fastest real
+    form) and the spectrum product; the kernel transformed once. */
+void BM_FftwOverlapSave (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    const auto n = Convolution::fftSizeFor (blockSize);
+    const auto bins = n / 2 + 1;
+    const auto kernel = engineKernel();
+
+    auto* frame = fftwf_alloc_real ((size_t) n);
+    auto* output = fftwf_alloc_real ((size_t) n);
+    auto* spectrum = fftwf_alloc_complex ((size_t) bins);
+    auto* kernelSpectrum = fftwf_alloc_complex ((size_t) bins);
+    auto* product = fftwf_alloc_complex ((size_t) bins);
+    auto forward = fftwf_plan_dft_r2c_1d (n, frame, spectrum, FFTW_MEASURE);
+    auto inverse = fftwf_plan_dft_c2r_1d (n, product, output, FFTW_MEASURE);
+
+    std::fill (frame, frame + n, 0.0f);
+    std::copy (kernel.begin(), kernel.end(), frame);
+    fftwf_execute_dft_r2c (forward, frame, kernelSpectrum);
+    std::fill (frame, frame + n, 0.0f);
+
+    auto block = randomBlock (blockSize);
+    const auto input = block;
+    const float scale = 1.0f / (float) n;
+    constexpr int history = taps - 1;
+
+    for (auto _ : state)
+    {
+        std::copy (input.begin(), input.end(), block.begin());
+        std::copy (block.begin(), block.end(), frame + history);
+        fftwf_execute (forward);
+
+        for (int k = 0; k < bins; ++k)
+        {
+            const float a = spectrum[k][0], b = spectrum[k][1];
+            const float c = kernelSpectrum[k][0], d = kernelSpectrum[k][1];
+            product[k][0] = a * c - b * d;
+            product[k][1] = a * d + b * c;
+        }
+
+        fftwf_execute (inverse);
+
+        for (int i = 0; i < blockSize; ++i)
+            block[(size_t) i] = output[history + i] * scale;
+
+        std::memmove (frame, frame + blockSize, sizeof (float) * (size_t) history);
+        benchmark::DoNotOptimize (block.data());
+    }
+
+    countSamples (state, blockSize);
+    fftwf_destroy_plan (forward);
+    fftwf_destroy_plan (inverse);
+    fftwf_free (frame);
+    fftwf_free (output);
+    fftwf_free (spectrum);
+    fftwf_free (kernelSpectrum);
+    fftwf_free (product);
+}
+
+BENCHMARK (BM_FftwOverlapSave)->RangeMultiplier (2)->Range (32, 512);
+#endif
 } // namespace
 
 BENCHMARK (BM_Convolution)->RangeMultiplier (2)->Range (32, 512);

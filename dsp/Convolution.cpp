@@ -1,6 +1,9 @@
 #include "Convolution.h"
 
+#include "dsp/KernelCache.h"
+
 #include <Sounds.h>
+#include <cstring>
 #include <juce_audio_formats/juce_audio_formats.h>
 
 namespace
@@ -30,15 +33,21 @@ constexpr float readPeak = 0.15f;
 // Sum of squares of the kernel in use: an L2 norm of 0.5.
 constexpr float kernelNorm = 0.5f;
 
-int validImpulse (int index) noexcept { return (index >= 0 && index < Convolution::numImpulses) ? index : 0; }
 } // namespace
 
 Convolution::Convolution()
-    : juce::Thread (juce::String())
+    : loader (ImpulseLoader::shared())
 {
+    loader->add (this);
 }
 
-Convolution::~Convolution() { stopThread (1000); }
+Convolution::~Convolution()
+{
+    leaving = true;
+    loader->remove (this);
+}
+
+int Convolution::validImpulse (int index) noexcept { return (index >= 0 && index < numImpulses) ? index : 0; }
 
 int Convolution::fftSizeFor (int maxBlockSize) noexcept
 {
@@ -63,24 +72,13 @@ void Convolution::initFFT (int impulseIndex, double newSampleRate, int newMaxBlo
         ++requestCount;
     }
 
-    // The loader lives until destruction and sleeps between requests, so a
-    // request that arrives while it is finishing can never be lost. After
-    // the first request (from prepareToPlay) a reload from the audio thread
-    // only wakes it: no thread is started there.
-    if (! isThreadRunning())
-        startThread();
-
-    notify();
+    // The shared loader sleeps between requests, so a request that arrives
+    // while it is finishing can never be lost. After the first request of
+    // the process a reload from the audio thread only wakes it.
+    loader->wake();
 }
 
-void Convolution::run()
-{
-    while (! threadShouldExit())
-    {
-        serveRequests();
-        wait (-1);
-    }
-}
+bool Convolution::shouldStopLoading() const { return leaving || loader->isStopping(); }
 
 void Convolution::serveRequests()
 {
@@ -120,30 +118,32 @@ bool Convolution::load (const Request& request)
     const int newFftSize = fftSizeFor (request.maxBlockSize);
 
     // The held kernel already fits: the history carries on.
-    if (index == loadedImpulse && fft != nullptr && lastSampleRate == request.sampleRate && fftSize == newFftSize)
+    if (index == loadedImpulse && irSpectrum != nullptr && lastSampleRate == request.sampleRate
+        && fftSize == newFftSize)
         return true;
 
-    if (threadShouldExit())
+    if (shouldStopLoading())
         return false;
 
-    const auto& wav = embeddedImpulses[index];
-    readKernel (wav.data, (size_t) wav.numBytes, impulse);
+    auto spectrum = KernelCache::spectrumFor (index, request.sampleRate, newFftSize);
 
-    // Every response counts as recorded at 44.1 kHz; at higher host rates
-    // the kernel keeps the time span of its first samples at that rate.
-    if (std::isfinite (request.sampleRate) && request.sampleRate > referenceRate)
-        resampleKernel (request.sampleRate);
-
-    if (threadShouldExit())
+    if (shouldStopLoading())
         return false;
 
-    allocate (newFftSize, request.sampleRate);
+    prepareArrays (newFftSize, request.sampleRate);
 
-    if (threadShouldExit())
+    if (shouldStopLoading())
         return false;
 
-    transformKernel();
+    // `ready` is down, so no block reads the spectrum while it changes.
+    irSpectrum = std::move (spectrum);
     return true;
+}
+
+void Convolution::readEmbeddedKernel (int index, float* kernel)
+{
+    const auto& wav = embeddedImpulses[validImpulse (index)];
+    readKernel (wav.data, (size_t) wav.numBytes, kernel);
 }
 
 void Convolution::readKernel (const void* wavData, size_t numBytes, float* kernel)
@@ -178,43 +178,58 @@ void Convolution::readKernel (const void* wavData, size_t numBytes, float* kerne
         kernel[i] = (float) frames[i] / (float) peak * readPeak;
 }
 
-void Convolution::resampleKernel (double hostRate)
-{
-    const float ratio = (float) hostRate / (float) referenceRate;
-    const int numIn = juce::jlimit (1, kernelLength, (int) std::floor ((float) kernelLength / ratio));
-
-    resampler.initResampling (referenceRate, hostRate, numIn, kernelLength);
-    resampler.reset();
-    resampler.processResampling (impulse, resampled);
-    std::copy (std::begin (resampled), std::end (resampled), impulse);
-}
-
-void Convolution::allocate (int newFftSize, double newSampleRate)
+void Convolution::prepareArrays (int newFftSize, double newSampleRate)
 {
     // Only the loader touches the arrays, and only while `ready` is down.
-    const auto size = (size_t) newFftSize;
-    irSpectrum.free();
-    frame.free();
-    output.free();
-    inSpectrum.free();
-    productSpectrum.free();
-    history.free();
-    fft.reset();
-
     {
         const juce::ScopedLock sl (lock);
         loadedImpulse = -1;
         lastSampleRate = newSampleRate;
+    }
+
+    // A new response or rate starts from a silent history, as fresh arrays would.
+    if (newFftSize == fftSize && frame != nullptr)
+    {
+        std::fill (frame.get(), frame.get() + fftSize, 0.0f);
+        return;
+    }
+
+    const auto size = (size_t) newFftSize;
+    irSpectrum.reset();
+    fft.reset();
+    fixedFft10.reset();
+    fixedFft11.reset();
+    fixedFft12.reset();
+    fixedFft13.reset();
+
+    {
+        const juce::ScopedLock sl (lock);
         fftSize = newFftSize;
     }
 
-    fft = std::make_unique<ffft::FFTReal<float>> ((long) newFftSize);
-    irSpectrum.malloc (size);
+    switch (newFftSize)
+    {
+        case 1024:
+            fixedFft10 = std::make_unique<ffft::FFTRealFixLen<10>>();
+            break;
+        case 2048:
+            fixedFft11 = std::make_unique<ffft::FFTRealFixLen<11>>();
+            break;
+        case 4096:
+            fixedFft12 = std::make_unique<ffft::FFTRealFixLen<12>>();
+            break;
+        case 8192:
+            fixedFft13 = std::make_unique<ffft::FFTRealFixLen<13>>();
+            break;
+        default:
+            fft = std::make_unique<ffft::FFTReal<float>> ((long) newFftSize);
+            break;
+    }
+
     frame.calloc (size);
     output.malloc (size);
     inSpectrum.malloc (size);
     productSpectrum.malloc (size);
-    history.calloc (size);
 }
 
 void Convolution::normaliseEnergy (float* kernel) noexcept
@@ -233,16 +248,6 @@ void Convolution::normaliseEnergy (float* kernel) noexcept
         kernel[i] *= scale;
 }
 
-void Convolution::transformKernel()
-{
-    std::vector<float> padded ((size_t) fftSize, 0.0f);
-    std::copy (std::begin (impulse), std::end (impulse), padded.begin());
-    normaliseEnergy (padded.data());
-
-    ffft::FFTReal<float> engine (fftSize);
-    engine.forward_fft (irSpectrum, padded.data());
-}
-
 //==============================================================================
 void Convolution::reset()
 {
@@ -251,7 +256,6 @@ void Convolution::reset()
     if (! ready || fftSize <= 0)
         return;
 
-    std::fill (history.get(), history.get() + fftSize, 0.0f);
     std::fill (frame.get(), frame.get() + fftSize, 0.0f);
 }
 
@@ -271,55 +275,75 @@ void Convolution::processSamples (float* data, int numSamples)
 
 void Convolution::processPiece (float* data, int numSamples) noexcept
 {
+    // The frame's head holds the last 895 inputs; the block follows them.
     std::copy (data, data + numSamples, frame + historyLength);
-    std::copy (history.get(), history.get() + historyLength, frame.get());
-    std::copy (frame + numSamples, frame + numSamples + historyLength, history.get());
 
     switch (fftSize)
     {
         case 1024:
-            convolveFrame (fixedFft10);
+            convolveFrame (*fixedFft10);
             break;
         case 2048:
-            convolveFrame (fixedFft11);
+            convolveFrame (*fixedFft11);
             break;
         case 4096:
-            convolveFrame (fixedFft12);
+            convolveFrame (*fixedFft12);
             break;
         case 8192:
-            convolveFrame (fixedFft13);
+            convolveFrame (*fixedFft13);
             break;
         default:
             convolveFrame (*fft);
             break;
     }
 
-    std::copy (output + historyLength, output + historyLength + numSamples, data);
+    // The inverse transform returns N times the signal; 1/N is exact, and
+    // only the outputs taken need it.
+    const float rescale = 1.0f / (float) fftSize;
+
+    for (int i = 0; i < numSamples; ++i)
+        data[i] = output[historyLength + i] * rescale;
+
+    // The last 895 inputs move to the head for the next block. What lies
+    // beyond the block stays, as it reaches no output taken.
+    std::memmove (frame.get(), frame + numSamples, sizeof (float) * (size_t) historyLength);
 }
 
 template <typename Engine>
 void Convolution::convolveFrame (Engine& engine) noexcept
 {
     engine.forward_fft (inSpectrum, frame);
+    multiplySpectra (productSpectrum, inSpectrum, irSpectrum->data(), fftSize);
+    engine.inverse_fft (productSpectrum, output);
+}
 
+void Convolution::multiplySpectra (float* product, const float* x, const float* k, int fftSize) noexcept
+{
     // Complex product in the half-complex layout: real parts below h,
     // (negated) imaginary parts above; DC and Nyquist are real.
     const int h = fftSize / 2;
-    const float* x = inSpectrum;
-    const float* k = irSpectrum;
-    float* p = productSpectrum;
+    product[0] = x[0] * k[0];
+    product[h] = x[h] * k[h];
 
-    p[0] = x[0] * k[0];
-    p[h] = x[h] * k[h];
+    // Bins 1 .. h-1 in quads; the last quad overlaps the one before it and
+    // writes the same values again.
+    auto quad = [&] (int i) {
+        using ffft::FloatQuad;
+        const auto re = FloatQuad::load (x + i);
+        const auto im = FloatQuad::load (x + h + i);
+        const auto kernelRe = FloatQuad::load (k + i);
+        const auto kernelIm = FloatQuad::load (k + h + i);
+        (re * kernelRe - im * kernelIm).store (product + i);
+        (im * kernelRe + re * kernelIm).store (product + h + i);
+    };
 
-    for (int i = 1; i < h; ++i)
-    {
-        p[i] = x[i] * k[i] - x[h + i] * k[h + i];
-        p[h + i] = x[h + i] * k[i] + x[i] * k[h + i];
-    }
+    int i = 1;
 
-    engine.inverse_fft (productSpectrum, output);
-    engine.rescale (output);
+    for (; i + 4 <= h; i += 4)
+        quad (i);
+
+    if (i < h)
+        quad (h - 4);
 }
 
 //==============================================================================

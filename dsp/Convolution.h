@@ -1,12 +1,14 @@
 #pragma once
 
-#include "dsp/TnResampling.h"
+#include "dsp/ImpulseLoader.h"
 #include "dsp/ffft/FFTReal.h"
 #include "dsp/ffft/FFTRealFixLen.h"
 
 #include <juce_core/juce_core.h>
 
+#include <atomic>
 #include <memory>
+#include <vector>
 
 /** Convolves one channel in place, with no added latency, with a 896-tap
     kernel taken from the start of one of the nine embedded impulse
@@ -17,13 +19,13 @@
     history, so the output is the exact linear convolution of the input
     stream with the kernel, the current sample included.
 
-    Kernels are built on this object's own loader thread (reading the WAV,
-    normalising, converting to the host rate, allocating, transforming);
-    the audio passes through unchanged until the loader raises `ready`.
-    `ready` is raised and read under `lock`, and each request is taken under
-    it too, so a request made during a load is served before `ready` is
-    raised again and `ready` never announces an older kernel. */
-class Convolution : public juce::Thread
+    Kernels are built by the process's shared loader thread (ImpulseLoader)
+    and kept in the KernelCache, so identical kernels are built once; the
+    audio passes through unchanged until the loader raises `ready`. `ready`
+    is raised and read under `lock`, and each request is taken under it too,
+    so a request made during a load is served before `ready` is raised again
+    and `ready` never announces an older kernel. */
+class Convolution
 {
 public:
     static constexpr int kernelLength = 896;
@@ -35,7 +37,7 @@ public:
     static constexpr int largestBlockSize = 1 << 20;
 
     Convolution();
-    ~Convolution() override;
+    ~Convolution();
 
     /** Asks for impulse response impulseIndex (0..8, anything else is 0) at
         this rate and largest block; returns at once, the load runs on the
@@ -55,13 +57,25 @@ public:
     /** The smallest power of two holding the history and the largest block. */
     static int fftSizeFor (int maxBlockSize) noexcept;
 
+    /** The response an index names: anything outside 0..8 is the speaker, 0. */
+    static int validImpulse (int index) noexcept;
+
     /** Channel 0 of the first 896 frames of a WAV file, scaled to a peak of
         0.15; all zeros when the data cannot be read or are silent. */
     static void readKernel (const void* wavData, size_t numBytes, float* kernel);
 
+    /** Channel 0 of the first 896 frames of embedded response index (0..8). */
+    static void readEmbeddedKernel (int index, float* kernel);
+
     /** Scales the kernel to a sum of squares of 0.25 (an L2 norm of 0.5); a
         silent kernel stays silent. */
     static void normaliseEnergy (float* kernel) noexcept;
+
+    /** The complex product of two spectra in the half-complex layout (fftSize >= 16). */
+    static void multiplySpectra (float* product, const float* x, const float* k, int fftSize) noexcept;
+
+    /** Serves the pending requests; called by the loader thread only. */
+    void serveRequests();
 
 private:
     struct Request
@@ -71,23 +85,24 @@ private:
         int maxBlockSize = 0;
     };
 
-    void run() override;
-    void serveRequests();
     bool load (const Request& request);
-    void resampleKernel (double hostRate);
-    void allocate (int newFftSize, double newSampleRate);
-    void transformKernel();
+    bool shouldStopLoading() const;
+    void prepareArrays (int newFftSize, double newSampleRate);
     void processPiece (float* data, int numSamples) noexcept;
 
     template <typename Engine>
     void convolveFrame (Engine& engine) noexcept;
 
-    juce::HeapBlock<float> irSpectrum, frame, output, inSpectrum, productSpectrum;
+    std::shared_ptr<const std::vector<float>> irSpectrum;
+    // The frame's first 895 values are the history: the last 895 inputs.
+    juce::HeapBlock<float> frame, output, inSpectrum, productSpectrum;
+    // Only the engine for the current transform size exists; the loader
+    // builds it (tables included) before the first block needs it.
     std::unique_ptr<ffft::FFTReal<float>> fft;
-    ffft::FFTRealFixLen<10> fixedFft10;
-    ffft::FFTRealFixLen<11> fixedFft11;
-    ffft::FFTRealFixLen<12> fixedFft12;
-    ffft::FFTRealFixLen<13> fixedFft13;
+    std::unique_ptr<ffft::FFTRealFixLen<10>> fixedFft10;
+    std::unique_ptr<ffft::FFTRealFixLen<11>> fixedFft11;
+    std::unique_ptr<ffft::FFTRealFixLen<12>> fixedFft12;
+    std::unique_ptr<ffft::FFTRealFixLen<13>> fixedFft13;
 
     double sampleRate = referenceRate;
     double lastSampleRate = 0.0;
@@ -95,17 +110,17 @@ private:
     bool ready = false;
     juce::CriticalSection lock;
 
-    float impulse[kernelLength] {};
-    float resampled[kernelLength] {};
     int fftSize = 0;
-    juce::HeapBlock<float> history;
     int requestedImpulse = 0;
     int loadedImpulse = -1;
-    TnResampling resampler;
 
     // Requests made and requests the loader has taken, both under `lock`.
     juce::uint64 requestCount = 0;
     juce::uint64 takenCount = 0;
+
+    // Raised by the destructor: a load of this convolver in progress ends early.
+    std::atomic<bool> leaving { false };
+    std::shared_ptr<ImpulseLoader> loader;
 
     JUCE_DECLARE_NON_COPYABLE (Convolution)
 };

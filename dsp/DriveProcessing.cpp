@@ -112,8 +112,42 @@ void DriveProcessing::processSamples (float* samples, int numSamples)
     for (int i = 0; i < numSamples; ++i)
         samples[i] = processSample (samples[i]);
 
+    endBlock();
+}
+
+void DriveProcessing::endBlock() noexcept
+{
     // A non-finite input would otherwise poison the stage until the next
     // reset; it returns to its rest point instead.
     if (! hasFiniteState())
         reset();
+}
+
+void DriveProcessing::processPair (DriveProcessing& first,
+                                   float* firstSamples,
+                                   DriveProcessing& second,
+                                   float* secondSamples,
+                                   int numSamples)
+{
+    if (! (first.active && second.active))
+    {
+        first.processSamples (firstSamples, numSamples);
+        second.processSamples (secondSamples, numSamples);
+        return;
+    }
+
+    if (first.needsUpdate)
+        first.updateCoefficients();
+
+    if (second.needsUpdate)
+        second.updateCoefficients();
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        firstSamples[i] = first.processSample (firstSamples[i]);
+        secondSamples[i] = second.processSample (secondSamples[i]);
+    }
+
+    first.endBlock();
+    second.endBlock();
 }

@@ -23,6 +23,16 @@ void SimpleVuMeter::reset()
     levelDb = silentDb;
 }
 
+namespace
+{
+/** Instant attack, exponential release. */
+inline float follow (float envelope, float sample, float release) noexcept
+{
+    const auto magnitude = std::abs (sample);
+    return magnitude > envelope ? magnitude : envelope * release + (1.0f - release) * magnitude;
+}
+} // namespace
+
 void SimpleVuMeter::processSamples (const float* samples, int numSamples)
 {
     if (! prepared)
@@ -32,18 +42,41 @@ void SimpleVuMeter::processSamples (const float* samples, int numSamples)
     float envelope = peakEnv;
 
     for (int i = 0; i < numSamples; ++i)
-    {
-        const auto magnitude = std::abs (samples[i]);
-
-        if (magnitude > envelope)
-            envelope = magnitude;
-        else
-            envelope = envelope * release + (1.0f - release) * magnitude;
-    }
+        envelope = follow (envelope, samples[i], release);
 
     // Also clears a NaN or infinity, which would otherwise stick until the next reset.
     forms::flushDenormal (envelope);
     peakEnv = envelope;
+}
+
+void SimpleVuMeter::processPair (SimpleVuMeter& first,
+                                 const float* firstSamples,
+                                 SimpleVuMeter& second,
+                                 const float* secondSamples,
+                                 int numSamples) noexcept
+{
+    if (! (first.prepared && second.prepared))
+    {
+        first.processSamples (firstSamples, numSamples);
+        second.processSamples (secondSamples, numSamples);
+        return;
+    }
+
+    const auto firstRelease = first.peakRelease;
+    const auto secondRelease = second.peakRelease;
+    float firstEnvelope = first.peakEnv;
+    float secondEnvelope = second.peakEnv;
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        firstEnvelope = follow (firstEnvelope, firstSamples[i], firstRelease);
+        secondEnvelope = follow (secondEnvelope, secondSamples[i], secondRelease);
+    }
+
+    forms::flushDenormal (firstEnvelope);
+    forms::flushDenormal (secondEnvelope);
+    first.peakEnv = firstEnvelope;
+    second.peakEnv = secondEnvelope;
 }
 
 void SimpleVuMeter::refresh()

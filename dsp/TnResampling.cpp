@@ -5,8 +5,7 @@
 #include <libresample.h>
 
 TnResampling::TnResampling()
-    : converter (resample_open (highQuality, initialFactor, initialFactor))
-    , converterOut (1, 0.0f)
+    : converterOut (1, 0.0f)
 {
     oversampler.reset();
 }
@@ -52,6 +51,7 @@ void TnResampling::initResampling (double newRateIn, double newRateOut, int newN
         // The ratio is fixed at this one value: a converter refuses ratios
         // outside the bounds it was opened with.
         converter = resample_open (highQuality, factor, factor);
+        converterFresh = true;
     }
 
     converterFactor = factor;
@@ -62,8 +62,13 @@ void TnResampling::reset()
 {
     if (mode == generalRatio)
     {
-        const double factor = converterFactor > 0.0 ? converterFactor : initialFactor;
-        converter = resample_clean (converter, highQuality, factor, factor);
+        // Designing the converter's filter is the costly part: a converter
+        // that has converted nothing since it was opened is already clean,
+        // and one never opened has nothing to clean.
+        if (converter != nullptr && ! converterFresh)
+            converter = resample_clean (converter, highQuality, converterFactor, converterFactor);
+
+        converterFresh = true;
     }
     else
         oversampler.reset();
@@ -100,6 +105,7 @@ void TnResampling::processResampling (const float* in, float* out)
                           &inputUsed,
                           converterOut.data(),
                           converterNumOut);
+        converterFresh = false;
     }
 
     std::copy (converterOut.begin(), converterOut.begin() + converterNumOut, out);

@@ -43,10 +43,11 @@ private:
     int converterNumIn = 0;
     int converterNumOut = 0;
     double converterFactor = 0.0;
-    // Until the first general-ratio request the converter is opened for
-    // this ratio and has a one-float output.
-    static constexpr double initialFactor = 2.0;
+    // Opened by the first general-ratio request; until then the output is
+    // one silent float.
     std::vector<float> converterOut;
+    // Nothing converted since the converter was opened or cleaned.
+    bool converterFresh = true;
     Oversampling oversampler;
 
     JUCE_DECLARE_NON_COPYABLE (TnResampling)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 /** The small signal-processing forms every gadget is written from. All
     arithmetic is single precision, in the order written here: the gadgets'
@@ -226,10 +227,11 @@ float readAllPass (const float (&line)[Size], int writeIndex, int cells, float e
     single bad block cannot silence a gadget until its next reset. */
 inline void flushDenormal (float& state) noexcept
 {
-    const auto wide = (double) state;
-
-    if ((wide >= -1.0e-8 && wide <= 1.0e-8) || ! std::isfinite (wide))
-        state = 0.0f;
+    // 1e-8f is the largest float not above 1e-8, so comparing in float picks
+    // the same states as comparing in double, without the conversions. Only
+    // a finite magnitude above the bound survives; a NaN fails both tests.
+    const auto magnitude = std::abs (state);
+    state = (magnitude > 1.0e-8f && magnitude <= std::numeric_limits<float>::max()) ? state : 0.0f;
 }
 
 template <typename... States>

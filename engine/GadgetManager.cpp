@@ -72,8 +72,5 @@ void GadgetManager::processSamples (float* left, float* right, int numSamples, f
     gadget->processSamples (left, right, numSamples, bpm);
 
     if (hot)
-    {
-        drives[0].processSamples (left, numSamples);
-        drives[1].processSamples (right, numSamples);
-    }
+        DriveProcessing::processPair (drives[0], left, drives[1], right, numSamples);
 }

@@ -63,7 +63,8 @@ protected:
         if (! prepared)
             return false;
 
-        if (needsUpdate.exchange (false))
+        // A plain read first: the locked exchange is only worth paying when a change is pending.
+        if (needsUpdate && needsUpdate.exchange (false))
             updateCoefficients();
 
         return true;

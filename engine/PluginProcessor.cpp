@@ -67,6 +67,7 @@ void TarvolinAudioProcessor::prepareToPlay (double sampleRate, int maximumBlockS
         return;
 
     updateParameters();
+    meteredInput.calloc ((size_t) maximumBlockSize);
     preparedBlockSize = maximumBlockSize;
 
     for (auto& slot : slots)
@@ -91,7 +92,15 @@ void TarvolinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     auto* right = buffer.getWritePointer (1);
     const auto numSamples = buffer.getNumSamples();
 
-    meters[0].processSamples (left, numSamples);
+    // The input meter runs beside the output meter, on a copy of the input,
+    // where the block fits the copy.
+    const bool meterTogether = numSamples <= preparedBlockSize;
+
+    if (meterTogether)
+        std::copy (left, left + numSamples, meteredInput.get());
+    else
+        meters[0].processSamples (left, numSamples);
+
     const auto bpm = readHostTempo();
 
     // The gadgets size their buffers from the prepared block size, so a
@@ -101,7 +110,10 @@ void TarvolinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     for (int start = 0; start < numSamples; start += pieceLength)
         processSlots (left + start, right + start, std::min (pieceLength, numSamples - start), bpm);
 
-    meters[1].processSamples (left, numSamples);
+    if (meterTogether)
+        SimpleVuMeter::processPair (meters[0], meteredInput, meters[1], left, numSamples);
+    else
+        meters[1].processSamples (left, numSamples);
 }
 
 void TarvolinAudioProcessor::processSlots (float* left, float* right, int numSamples, float bpm)

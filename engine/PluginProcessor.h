@@ -96,6 +96,8 @@ private:
     juce::AudioProcessorParameter& hostParameter (int index) const;
 
     int preparedBlockSize = 0;
+    // The left input of the block, for the input meter.
+    juce::HeapBlock<float> meteredInput;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TarvolinAudioProcessor)
 };

@@ -37,20 +37,21 @@ private:
 
     void compute_fft_general (DataType* spectrum, const DataType* signal) noexcept;
     void compute_ifft_general (const DataType* spectrum, DataType* signal) noexcept;
-    void compute_inverse_pass_n_osc (DataType* d, const DataType* s, int level) noexcept;
 
-    stages::TableTwiddles tableTwiddles (int level) const noexcept
+    stages::LevelTwiddles levelTwiddles (int level) const noexcept
     {
-        const long half = 1L << (level - 1);
-        return { cos_table.data() + half - 4, 1, half };
+        return stages::levelTwiddles (twiddles.data(), level);
     }
 
     long length;
     int bit_count = 0;
     std::vector<long> bit_rev_table;
-    std::vector<DataType> cos_table;
+    // For the fused first stages: the block of 16 whose reversed number is 4 g.
+    std::vector<long> first_blocks;
     std::vector<DataType> scratch;
-    std::vector<stages::Oscillator> oscillators;
+    // Every stage's twiddles, taken from the cosine table (levels up to 12)
+    // or the oscillators (wider levels) once, at construction.
+    std::vector<DataType> twiddles;
 };
 
 //==============================================================================
@@ -91,6 +92,10 @@ void FFTReal<DataType>::init_bit_rev_table()
 
         bit_rev_table[(size_t) c] = reversed;
     }
+
+    if (length >= stages::shortestFusedLength)
+        for (long g = 0; g < length / stages::fusedBlockLength / 4; ++g)
+            first_blocks.push_back (bit_rev_table[(size_t) (4 * g)] >> 4);
 }
 
 template <typename DataType>
@@ -99,8 +104,10 @@ void FFTReal<DataType>::init_trigo_lut()
     if (bit_count < 4)
         return;
 
+    twiddles.assign ((size_t) length - 8, DataType (0));
+
     // Level p owns 2^(p-1) values cos(i pi / 2^p), starting at 2^(p-1) - 4.
-    cos_table.assign (((size_t) 1 << (bit_count - 1)) - 4, DataType (0));
+    std::vector<DataType> cos_table (((size_t) 1 << (bit_count - 1)) - 4, DataType (0));
 
     for (int level = 3; level < bit_count; ++level)
     {
@@ -110,20 +117,25 @@ void FFTReal<DataType>::init_trigo_lut()
         for (long i = 0; i < half; ++i)
             cos_table[(size_t) (half - 4 + i)] = (DataType) std::cos ((double) i * angleStep);
     }
+
+    for (int level = 3; level < bit_count && level <= widestTableLevel; ++level)
+    {
+        const long half = 1L << (level - 1);
+        stages::storeTwiddles (twiddles, level, stages::TableTwiddles { cos_table.data() + half - 4, 1, half });
+    }
 }
 
 template <typename DataType>
 void FFTReal<DataType>::init_trigo_osc()
 {
-    // One oscillator per level from 13 up (the last one is spare: the widest
-    // stage is level L - 1).
-    if (bit_count <= widestTableLevel)
-        return;
-
-    oscillators.resize ((size_t) (bit_count - widestTableLevel));
-
-    for (size_t j = 0; j < oscillators.size(); ++j)
-        oscillators[j].set_step (M_PI / (double) (1L << (widestTableLevel + 1 + (int) j)));
+    // Levels from 13 up rotate an oscillator of step pi / 2^level, restarted
+    // for every block, so every block sees the same values.
+    for (int level = widestTableLevel + 1; level < bit_count; ++level)
+    {
+        stages::Oscillator oscillator;
+        oscillator.set_step (M_PI / (double) (1L << level));
+        stages::storeTwiddles (twiddles, level, stages::OscillatorTwiddles { &oscillator });
+    }
 }
 
 //==============================================================================
@@ -141,6 +153,22 @@ void FFTReal<DataType>::compute_fft_general (DataType* spectrum, const DataType*
 {
     // The stages alternate between the output and the scratch array; the
     // first one is chosen so that the last one lands in the output.
+    if (length >= stages::shortestFusedLength)
+    {
+        // The fused first stages stand for level 3.
+        DataType* dest = ((bit_count - 4) & 1) == 0 ? spectrum : scratch.data();
+        DataType* other = dest == spectrum ? scratch.data() : spectrum;
+        stages::forwardFused (dest, signal, length, first_blocks.data(), levelTwiddles (3));
+
+        for (int level = 4; level < bit_count; ++level)
+        {
+            std::swap (dest, other);
+            stages::forwardPass (dest, other, length, 1L << level, levelTwiddles (level));
+        }
+
+        return;
+    }
+
     DataType* dest = (bit_count & 1) != 0 ? scratch.data() : spectrum;
     DataType* other = (bit_count & 1) != 0 ? spectrum : scratch.data();
 
@@ -153,14 +181,7 @@ void FFTReal<DataType>::compute_fft_general (DataType* spectrum, const DataType*
         std::swap (dest, other);
         const long c = 1L << level;
 
-        if (level <= widestTableLevel)
-            stages::forwardPass (dest, other, length, c, tableTwiddles (level));
-        else
-            stages::forwardPass (dest,
-                                 other,
-                                 length,
-                                 c,
-                                 stages::OscillatorTwiddles { &oscillators[(size_t) (level - widestTableLevel - 1)] });
+        stages::forwardPass (dest, other, length, c, levelTwiddles (level));
     }
 }
 
@@ -180,32 +201,26 @@ void FFTReal<DataType>::compute_ifft_general (const DataType* spectrum, DataType
     // can scatter from it into the signal: level p writes the signal when
     // p is odd, the scratch when p is even.
     const DataType* source = spectrum;
+    const bool fused = length >= stages::shortestFusedLength;
 
-    for (int level = bit_count - 1; level >= 3; --level)
+    for (int level = bit_count - 1; level >= (fused ? 4 : 3); --level)
     {
         DataType* dest = (level & 1) != 0 ? signal : scratch.data();
-
-        if (level <= widestTableLevel)
-            stages::inversePass (dest, source, length, 1L << level, tableTwiddles (level));
-        else
-            compute_inverse_pass_n_osc (dest, source, level);
-
+        stages::inversePass (dest, source, length, 1L << level, levelTwiddles (level));
         source = dest;
+    }
+
+    // Level 4 wrote the scratch array: the fused last stages read it.
+    if (fused)
+    {
+        stages::inverseFused (signal, scratch.data(), length, first_blocks.data(), levelTwiddles (3));
+        return;
     }
 
     stages::inversePass8 (scratch.data(), source, length);
     stages::inversePass4 (signal, scratch.data(), length, bit_rev_table.data());
 }
 
-template <typename DataType>
-void FFTReal<DataType>::compute_inverse_pass_n_osc (DataType* d, const DataType* s, int level) noexcept
-{
-    stages::inversePass (d,
-                         s,
-                         length,
-                         1L << level,
-                         stages::OscillatorTwiddles { &oscillators[(size_t) (level - widestTableLevel - 1)] });
-}
 } // namespace ffft
 
 // The one instantiation the program uses is compiled once, in FFTReal.cpp.

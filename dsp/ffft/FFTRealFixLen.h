@@ -3,6 +3,7 @@
 #include "FFTRealPassInverse.h"
 
 #include <cmath>
+#include <vector>
 
 namespace ffft
 {
@@ -30,11 +31,32 @@ public:
             bit_rev_table[q] = reversed;
         }
 
-        for (long i = 0; i < cosTableLength; ++i)
-            cos_table[i] = (float) std::cos ((double) i * M_PI / (double) tableCoefficients);
+        // The block of 16 whose reversed number is r: r reversed in L - 4 bits.
+        for (long g = 0; g < numGroups; ++g)
+            first_blocks[g] = bit_rev_table[4 * g] >> 2;
 
-        if (tableCoefficients < length / 2)
-            oscillators.set_step (M_PI / (double) (length / 2));
+        // One cosine table serves the stages up to 2048 coefficients per
+        // half by stride; the 8192-point engine's last stage (4096) rotates
+        // an oscillator instead. Both are read once, into the twiddles.
+        std::vector<float> cos_table (cosTableLength);
+
+        for (long i = 0; i < cosTableLength; ++i)
+            cos_table[(size_t) i] = (float) std::cos ((double) i * M_PI / (double) tableCoefficients);
+
+        stages::Oscillator oscillator;
+        oscillator.set_step (M_PI / (double) (length / 2));
+        twiddles.assign ((size_t) length - 8, 0.0f);
+
+        for (int level = 3; level < LL; ++level)
+        {
+            const long c = 1L << level;
+
+            if (c <= tableCoefficients)
+                stages::storeTwiddles (
+                    twiddles, level, stages::TableTwiddles { cos_table.data(), tableCoefficients / c, c / 2 });
+            else
+                stages::storeTwiddles (twiddles, level, stages::OscillatorTwiddles { &oscillator });
+        }
     }
 
     long get_length() const noexcept { return length; }
@@ -57,16 +79,16 @@ public:
     void rescale (float* signal) const noexcept { stages::rescale (signal, length); }
 
 private:
-    // The table serves stages up to 2048 coefficients per half; the 8192-point
-    // engine's last stage (4096) rotates the oscillator instead.
     static constexpr long tableCoefficients = length / 2 < 2048 ? length / 2 : 2048;
     static constexpr long cosTableLength = tableCoefficients / 2;
 
-    FixedTables tables() noexcept { return { length, bit_rev_table, cos_table, tableCoefficients, &oscillators }; }
+    static constexpr long numGroups = length / stages::fusedBlockLength / 4;
+
+    FixedTables tables() const noexcept { return { length, bit_rev_table, twiddles.data(), first_blocks }; }
 
     float scratch[length] {};
     long bit_rev_table[length / 4] {};
-    float cos_table[cosTableLength] {};
-    stages::Oscillator oscillators;
+    long first_blocks[numGroups] {};
+    std::vector<float> twiddles;
 };
 } // namespace ffft

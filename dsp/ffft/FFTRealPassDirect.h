@@ -5,28 +5,14 @@
 namespace ffft
 {
 /** What the fixed-length stages read: the length, the quarter bit-reversal
-    table, the one cosine table (serving stages up to tableCoefficients
-    coefficients per half by stride) and the oscillator for wider stages. */
+    table and the twiddles of every stage (stages::levelTwiddles). */
 struct FixedTables
 {
     long length;
     const long* quarterBitRev;
-    const float* cosTable;
-    long tableCoefficients;
-    stages::Oscillator* oscillator;
+    const float* twiddles;
+    const long* firstBlocks; // for the fused first stages
 };
-
-namespace stages
-{
-    template <typename Pass>
-    void withTwiddles (const FixedTables& tables, long c, Pass&& pass) noexcept
-    {
-        if (c <= tables.tableCoefficients)
-            pass (TableTwiddles { tables.cosTable, tables.tableCoefficients / c, c / 2 });
-        else
-            pass (OscillatorTwiddles { tables.oscillator });
-    }
-} // namespace stages
 
 /** Forward stages 1..PASS, unrolled at compile time. Stage PASS writes
     dest; the stages below it alternate, so the first one writes dest when
@@ -38,19 +24,18 @@ struct FFTRealPassDirect
     {
         FFTRealPassDirect<PASS - 1>::process (src, dest, signal, tables);
 
-        const long c = 1L << PASS;
-        stages::withTwiddles (
-            tables, c, [&] (auto twiddles) { stages::forwardPass (dest, src, tables.length, c, twiddles); });
+        stages::forwardPass (dest, src, tables.length, 1L << PASS, stages::levelTwiddles (tables.twiddles, PASS));
     }
 };
 
+/** Stages 1..3 (the bit-reversing stage of 4, the stage of 8 and level 3), fused. */
 template <>
-struct FFTRealPassDirect<2>
+struct FFTRealPassDirect<3>
 {
-    static void process (float* dest, float* src, const float* signal, const FixedTables& tables) noexcept
+    static void process (float* dest, float*, const float* signal, const FixedTables& tables) noexcept
     {
-        stages::forwardPass4Quarter (src, signal, tables.length, tables.quarterBitRev);
-        stages::forwardPass8 (dest, src, tables.length);
+        stages::forwardFused (
+            dest, signal, tables.length, tables.firstBlocks, stages::levelTwiddles (tables.twiddles, 3));
     }
 };
 } // namespace ffft

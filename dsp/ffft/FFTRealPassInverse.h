@@ -6,8 +6,8 @@ namespace ffft
 {
 /** Inverse stages PASS down to 1, unrolled at compile time. process_internal
     runs one stage; process_rec runs it and hands its result to the stage
-    below, swapping the roles of the two arrays. Stage 2 writes the scratch
-    array, stage 1 scatters it into the signal. */
+    below, swapping the roles of the two arrays. Stage 4 writes the scratch
+    array, the fused stages 3 to 1 scatter it into the signal. */
 template <int PASS>
 struct FFTRealPassInverse
 {
@@ -25,19 +25,19 @@ struct FFTRealPassInverse
 
     static void process_internal (float* dest, const float* src, const FixedTables& tables) noexcept
     {
-        const long c = 1L << PASS;
-        stages::withTwiddles (
-            tables, c, [&] (auto twiddles) { stages::inversePass (dest, src, tables.length, c, twiddles); });
+        stages::inversePass (dest, src, tables.length, 1L << PASS, stages::levelTwiddles (tables.twiddles, PASS));
     }
 };
 
+/** Level 3, the stage of 8 and the bit-reversing stage of 4, fused: reads
+    the scratch array and writes the signal. */
 template <>
-struct FFTRealPassInverse<2>
+struct FFTRealPassInverse<3>
 {
-    static void process_rec (float* scratch, float* signal, const FixedTables& tables) noexcept
+    static void process_rec (float* signal, float* scratch, const FixedTables& tables) noexcept
     {
-        stages::inversePass8 (scratch, signal, tables.length);
-        stages::inversePass4Quarter (signal, scratch, tables.length, tables.quarterBitRev);
+        stages::inverseFused (
+            signal, scratch, tables.length, tables.firstBlocks, stages::levelTwiddles (tables.twiddles, 3));
     }
 };
 } // namespace ffft

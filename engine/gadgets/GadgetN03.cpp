@@ -1,5 +1,8 @@
 #include "GadgetN03.h"
 
+#include <map>
+#include <mutex>
+
 namespace
 {
 // Line lengths at the design rate, in the order of GadgetN03::Line.
@@ -22,6 +25,8 @@ constexpr float dampingScale = 0.7f;
 constexpr float wetTrim = 0.6f;
 // Longest excursion the modulation could ever ask for (8 scaled to 192 kHz is 52).
 constexpr int excursionLimit = 64;
+// The modulation is tabled up to this rate (a table of 1.5 MB for the whole process).
+constexpr double highestTabledRateHz = 192000.0;
 
 /** A length at the design rate scaled and rounded half to even (the default
     rounding mode), kept within 0..highest so the cast is always in range. */
@@ -65,6 +70,45 @@ void GadgetN03::initProcessing (double newSampleRate, int newBlockSize)
 
     for (int tap = 0; tap < numTaps; ++tap)
         tapOffset[tap] = scaleLength (nominalTap[tap], scale, ringSize[tappedLine[tap]] - 1);
+
+    modulationTable = modulationTableFor (newSampleRate, scaledExcursion);
+}
+
+std::shared_ptr<const GadgetN03::ModulationTable> GadgetN03::modulationTableFor (double rate, int excursionSamples)
+{
+    static std::mutex mutex;
+    static std::map<std::pair<double, int>, std::shared_ptr<const ModulationTable>> tables;
+
+    // The counter runs from 0 to the rate (a second), so the table holds every value it takes.
+    if (! (rate > 0.0 && rate <= highestTabledRateHz))
+        return {};
+
+    const std::lock_guard<std::mutex> guard (mutex);
+    auto& table = tables[{ rate, excursionSamples }];
+
+    if (table == nullptr)
+    {
+        auto entries = std::make_shared<ModulationTable>();
+        entries->reserve ((size_t) rate + 1);
+
+        for (int counter = 0; counter <= rate; ++counter)
+            entries->push_back (modulationAt (counter, rate, excursionSamples));
+
+        table = std::move (entries);
+    }
+
+    return table;
+}
+
+GadgetN03::Modulation GadgetN03::modulationAt (int counter, double rate, int excursionSamples) noexcept
+{
+    // A 1 Hz sine, restarted once a second's worth of samples has passed.
+    const auto angle = (double) ((float) counter * forms::twoPi) / rate;
+    const auto m = (float) std::sin (angle) * (float) excursionSamples;
+    const auto fraction = m - std::floor (m);
+
+    // The first-order all-pass that delays by the fraction at low frequencies.
+    return { forms::floorWithin (m, -excursionSamples, excursionSamples), (1.0f - fraction) / (1.0f + fraction) };
 }
 
 void GadgetN03::updateCoefficients()
@@ -109,34 +153,49 @@ void GadgetN03::reset()
 }
 
 //==============================================================================
-template <int Size>
-float GadgetN03::readLine (const float (&ring)[Size], Line line) const noexcept
+/* One block works on a copy of the coefficients, states and indices: the
+   rings are floats too, and writes into them would otherwise force every
+   float field to be read back from memory after each write. */
+struct GadgetN03::Working
 {
-    return readTap (ring, line, lineLength[line]);
+    float decay, decayDiffusion1, decayDiffusion2, inputDiffusion1, inputDiffusion2, bandwidth, damping;
+    int predelay, excursion;
+    float bandwidthState, dampingStateL, dampingStateR, interpolationStateL, interpolationStateR;
+    int predelayWriteIndex, lfoCounter;
+    int writeIndex[numLines];
+    int lineLength[numLines];
+    const Modulation* table;
+    int tableSize;
+};
+
+template <int Size>
+float GadgetN03::readLine (const float (&ring)[Size], const Working& w, Line line) noexcept
+{
+    return readTap (ring, w, line, w.lineLength[line]);
 }
 
 template <int Size>
-float GadgetN03::readTap (const float (&ring)[Size], Line line, int tap) const noexcept
+float GadgetN03::readTap (const float (&ring)[Size], const Working& w, Line line, int tap) noexcept
 {
-    return ring[(writeIndex[line] + tap) & (Size - 1)];
+    return ring[(w.writeIndex[line] + tap) & (Size - 1)];
 }
 
 template <int Size>
-void GadgetN03::writeLine (float (&ring)[Size], Line line, float value) noexcept
+void GadgetN03::writeLine (float (&ring)[Size], Working& w, Line line, float value) noexcept
 {
-    ring[writeIndex[line]] = value;
-    writeIndex[line] = forms::decrementRing (writeIndex[line], Size);
+    ring[w.writeIndex[line]] = value;
+    w.writeIndex[line] = forms::decrementRing (w.writeIndex[line], Size);
 }
 
 /** Input diffuser: an all-pass whose written cell is flushed, so the
     diffusers never hold subnormals (nor a bad sample). */
 template <int Size>
-float GadgetN03::diffuse (float (&ring)[Size], Line line, float g, float x) noexcept
+float GadgetN03::diffuse (float (&ring)[Size], Working& w, Line line, float g, float x) noexcept
 {
-    const auto d = readLine (ring, line);
+    const auto d = readLine (ring, w, line);
     auto cell = x - g * d;
     forms::flushDenormal (cell);
-    writeLine (ring, line, cell);
+    writeLine (ring, w, line, cell);
     return (1.0f - g * g) * d + g * x;
 }
 
@@ -144,6 +203,7 @@ float GadgetN03::diffuse (float (&ring)[Size], Line line, float g, float x) noex
     convention is the opposite of the diffusers'. */
 template <int Size>
 float GadgetN03::modulatedAllPass (float (&ring)[Size],
+                                   Working& w,
                                    Line line,
                                    float g,
                                    float x,
@@ -151,93 +211,97 @@ float GadgetN03::modulatedAllPass (float (&ring)[Size],
                                    float& interpolationState) noexcept
 {
     const auto d = forms::readAllPass (
-        ring, writeIndex[line], lineLength[line] + modulation.cells, modulation.eta, interpolationState);
-    writeLine (ring, line, keepFinite (x + g * d));
+        ring, w.writeIndex[line], w.lineLength[line] + modulation.cells, modulation.eta, interpolationState);
+    writeLine (ring, w, line, keepFinite (x + g * d));
     return (1.0f - g * g) * d - g * x;
 }
 
 template <int Size>
-float GadgetN03::decayAllPass (float (&ring)[Size], Line line, float g, float x) noexcept
+float GadgetN03::decayAllPass (float (&ring)[Size], Working& w, Line line, float g, float x) noexcept
 {
-    const auto d = readLine (ring, line);
-    writeLine (ring, line, keepFinite (x - g * d));
+    const auto d = readLine (ring, w, line);
+    writeLine (ring, w, line, keepFinite (x - g * d));
     return (1.0f - g * g) * d + g * x;
 }
 
 /** Plain delay: written first, then read at its length. */
 template <int Size>
-float GadgetN03::delay (float (&ring)[Size], Line line, float x) noexcept
+float GadgetN03::delay (float (&ring)[Size], Working& w, Line line, float x) noexcept
 {
-    ring[writeIndex[line]] = keepFinite (x);
-    const auto out = readLine (ring, line);
-    writeIndex[line] = forms::decrementRing (writeIndex[line], Size);
+    ring[w.writeIndex[line]] = keepFinite (x);
+    const auto out = readLine (ring, w, line);
+    w.writeIndex[line] = forms::decrementRing (w.writeIndex[line], Size);
     return out;
 }
 
 //==============================================================================
-float GadgetN03::diffusedInput (float mono) noexcept
+// The per-sample steps are inlined into the block loop, so the working copy
+// stays in registers instead of being spilled around a call.
+forcedinline float GadgetN03::diffusedInput (Working& w, float mono) noexcept
 {
-    predelayRing[predelayWriteIndex] = mono;
-    const auto delayed = predelayRing[(predelayWriteIndex + predelay) & (predelaySize - 1)];
-    predelayWriteIndex = forms::decrementRing (predelayWriteIndex, predelaySize);
+    predelayRing[w.predelayWriteIndex] = mono;
+    const auto delayed = predelayRing[(w.predelayWriteIndex + w.predelay) & (predelaySize - 1)];
+    w.predelayWriteIndex = forms::decrementRing (w.predelayWriteIndex, predelaySize);
 
-    bandwidthState = (1.0f - bandwidth) * bandwidthState + bandwidth * delayed;
+    w.bandwidthState = (1.0f - w.bandwidth) * w.bandwidthState + w.bandwidth * delayed;
 
-    auto u = diffuse (inputAllPass1Ring, inputAllPass1, inputDiffusion1, bandwidthState);
-    u = diffuse (inputAllPass2Ring, inputAllPass2, inputDiffusion1, u);
-    u = diffuse (inputAllPass3Ring, inputAllPass3, inputDiffusion2, u);
-    return diffuse (inputAllPass4Ring, inputAllPass4, inputDiffusion2, u);
+    auto u = diffuse (inputAllPass1Ring, w, inputAllPass1, w.inputDiffusion1, w.bandwidthState);
+    u = diffuse (inputAllPass2Ring, w, inputAllPass2, w.inputDiffusion1, u);
+    u = diffuse (inputAllPass3Ring, w, inputAllPass3, w.inputDiffusion2, u);
+    return diffuse (inputAllPass4Ring, w, inputAllPass4, w.inputDiffusion2, u);
 }
 
-GadgetN03::Modulation GadgetN03::nextModulation() noexcept
+forcedinline GadgetN03::Modulation GadgetN03::nextModulation (Working& w) const noexcept
 {
-    // A 1 Hz sine, restarted once a second's worth of samples has passed.
-    const auto angle = (double) ((float) lfoCounter * forms::twoPi) / sampleRate;
-    const auto m = (float) std::sin (angle) * (float) excursion;
-    const auto fraction = m - std::floor (m);
+    const auto counter = w.lfoCounter;
 
-    if (++lfoCounter > sampleRate)
-        lfoCounter = 0;
+    if (++w.lfoCounter > sampleRate)
+        w.lfoCounter = 0;
 
-    // The first-order all-pass that delays by the fraction at low frequencies.
-    return { forms::floorWithin (m, -excursion, excursion), (1.0f - fraction) / (1.0f + fraction) };
+    if (w.table != nullptr && counter < w.tableSize)
+        return w.table[counter];
+
+    return modulationAt (counter, sampleRate, w.excursion);
 }
 
-void GadgetN03::runTank (float diffused) noexcept
+forcedinline void GadgetN03::runTank (Working& w, float diffused) noexcept
 {
     // Each half is fed from the other's end, read before either is written.
-    const auto inL = diffused + decay * readLine (rightDelay2Ring, rightDelay2);
-    const auto inR = diffused + decay * readLine (leftDelay2Ring, leftDelay2);
-    const auto modulation = nextModulation();
+    const auto inL = diffused + w.decay * readLine (rightDelay2Ring, w, rightDelay2);
+    const auto inR = diffused + w.decay * readLine (leftDelay2Ring, w, leftDelay2);
+    const auto modulation = nextModulation (w);
 
     const auto outL = modulatedAllPass (
-        leftModulatedRing, leftModulatedAllPass, decayDiffusion1, inL, modulation, interpolationStateL);
-    dampingStateL = damping * dampingStateL + (1.0f - damping) * delay (leftDelay1Ring, leftDelay1, outL);
-    writeLine (leftDelay2Ring,
-               leftDelay2,
-               keepFinite (decayAllPass (leftAllPass2Ring, leftAllPass2, decayDiffusion2, decay * dampingStateL)));
+        leftModulatedRing, w, leftModulatedAllPass, w.decayDiffusion1, inL, modulation, w.interpolationStateL);
+    w.dampingStateL = w.damping * w.dampingStateL + (1.0f - w.damping) * delay (leftDelay1Ring, w, leftDelay1, outL);
+    writeLine (
+        leftDelay2Ring,
+        w,
+        leftDelay2,
+        keepFinite (decayAllPass (leftAllPass2Ring, w, leftAllPass2, w.decayDiffusion2, w.decay * w.dampingStateL)));
 
     const auto outR = modulatedAllPass (
-        rightModulatedRing, rightModulatedAllPass, decayDiffusion1, inR, modulation, interpolationStateR);
-    dampingStateR = damping * dampingStateR + (1.0f - damping) * delay (rightDelay1Ring, rightDelay1, outR);
-    writeLine (rightDelay2Ring,
-               rightDelay2,
-               keepFinite (decayAllPass (rightAllPass2Ring, rightAllPass2, decayDiffusion2, decay * dampingStateR)));
+        rightModulatedRing, w, rightModulatedAllPass, w.decayDiffusion1, inR, modulation, w.interpolationStateR);
+    w.dampingStateR = w.damping * w.dampingStateR + (1.0f - w.damping) * delay (rightDelay1Ring, w, rightDelay1, outR);
+    writeLine (
+        rightDelay2Ring,
+        w,
+        rightDelay2,
+        keepFinite (decayAllPass (rightAllPass2Ring, w, rightAllPass2, w.decayDiffusion2, w.decay * w.dampingStateR)));
 }
 
-GadgetN03::Stereo GadgetN03::gatherTaps() const noexcept
+forcedinline GadgetN03::Stereo GadgetN03::gatherTaps (const Working& w) const noexcept
 {
-    const auto wetL =
-        readTap (rightDelay1Ring, rightDelay1, tapOffset[0]) + readTap (rightDelay1Ring, rightDelay1, tapOffset[1])
-        - readTap (rightAllPass2Ring, rightAllPass2, tapOffset[2])
-        + readTap (rightDelay2Ring, rightDelay2, tapOffset[3]) - readTap (leftDelay1Ring, leftDelay1, tapOffset[4])
-        - readTap (leftAllPass2Ring, leftAllPass2, tapOffset[5]) - readTap (leftDelay2Ring, leftDelay2, tapOffset[6]);
-    const auto wetR =
-        readTap (leftDelay1Ring, leftDelay1, tapOffset[7]) + readTap (leftDelay1Ring, leftDelay1, tapOffset[8])
-        - readTap (leftAllPass2Ring, leftAllPass2, tapOffset[9]) + readTap (leftDelay2Ring, leftDelay2, tapOffset[10])
-        - readTap (rightDelay1Ring, rightDelay1, tapOffset[11])
-        - readTap (rightAllPass2Ring, rightAllPass2, tapOffset[12])
-        - readTap (rightDelay2Ring, rightDelay2, tapOffset[13]);
+    auto tap = [&] (const auto& ring, Line line, int index) { return readTap (ring, w, line, tapOffset[index]); };
+
+    const auto wetL = tap (rightDelay1Ring, rightDelay1, 0) + tap (rightDelay1Ring, rightDelay1, 1)
+                      - tap (rightAllPass2Ring, rightAllPass2, 2) + tap (rightDelay2Ring, rightDelay2, 3)
+                      - tap (leftDelay1Ring, leftDelay1, 4) - tap (leftAllPass2Ring, leftAllPass2, 5)
+                      - tap (leftDelay2Ring, leftDelay2, 6);
+    const auto wetR = tap (leftDelay1Ring, leftDelay1, 7) + tap (leftDelay1Ring, leftDelay1, 8)
+                      - tap (leftAllPass2Ring, leftAllPass2, 9) + tap (leftDelay2Ring, leftDelay2, 10)
+                      - tap (rightDelay1Ring, rightDelay1, 11) - tap (rightAllPass2Ring, rightAllPass2, 12)
+                      - tap (rightDelay2Ring, rightDelay2, 13);
     return { wetL, wetR };
 }
 
@@ -249,17 +313,56 @@ void GadgetN03::processSamples (float* left, float* right, int numSamples, float
     const auto dryGain = 1.0f - 0.5f * (effect * effect);
     const auto wetGain = effect * 0.5f;
 
+    Working w { decay,
+                decayDiffusion1,
+                decayDiffusion2,
+                inputDiffusion1,
+                inputDiffusion2,
+                bandwidth,
+                damping,
+                predelay,
+                excursion,
+                bandwidthState,
+                dampingStateL,
+                dampingStateR,
+                interpolationStateL,
+                interpolationStateR,
+                predelayWriteIndex,
+                lfoCounter,
+                {},
+                {},
+                nullptr,
+                0 };
+    std::copy (std::begin (writeIndex), std::end (writeIndex), w.writeIndex);
+    std::copy (std::begin (lineLength), std::end (lineLength), w.lineLength);
+
+    // The table holds the excursion of the rate; a different one takes its sines per sample.
+    if (modulationTable != nullptr && excursion == scaledExcursion)
+    {
+        w.table = modulationTable->data();
+        w.tableSize = (int) modulationTable->size();
+    }
+
     for (int i = 0; i < numSamples; ++i)
     {
         const auto xL = left[i];
         const auto xR = right[i];
 
-        runTank (diffusedInput ((xL + xR) * 0.5f));
-        const auto wet = gatherTaps();
+        runTank (w, diffusedInput (w, (xL + xR) * 0.5f));
+        const auto wet = gatherTaps (w);
 
         left[i] = dryGain * xL + wetGain * wet.left * wetTrim;
         right[i] = dryGain * xR + wetGain * wet.right * wetTrim;
     }
+
+    bandwidthState = w.bandwidthState;
+    dampingStateL = w.dampingStateL;
+    dampingStateR = w.dampingStateR;
+    interpolationStateL = w.interpolationStateL;
+    interpolationStateR = w.interpolationStateR;
+    predelayWriteIndex = w.predelayWriteIndex;
+    lfoCounter = w.lfoCounter;
+    std::copy (std::begin (w.writeIndex), std::end (w.writeIndex), writeIndex);
 
     forms::flushDenormals (bandwidthState, dampingStateL, dampingStateR, interpolationStateL, interpolationStateR);
 }

@@ -3,6 +3,9 @@
 #include "engine/GadgetForms.h"
 #include "engine/Gadgets.h"
 
+#include <memory>
+#include <vector>
+
 /** "Divoror Irovi": a figure-of-eight plate reverb. The mono sum passes a
     predelay, a bandwidth low-pass and four input diffusers into a tank of two
     cross-coupled halves (modulated all-pass, delay, damping low-pass, second
@@ -111,28 +114,40 @@ private:
         float left, right;
     };
 
-    float diffusedInput (float mono) noexcept;
-    Modulation nextModulation() noexcept;
-    void runTank (float diffused) noexcept;
-    Stereo gatherTaps() const noexcept;
+    struct Working;
+
+    /** The modulation for every value of the sample counter at one rate and
+        excursion, shared by every plate of the process. */
+    using ModulationTable = std::vector<Modulation>;
+    static std::shared_ptr<const ModulationTable> modulationTableFor (double rate, int excursionSamples);
+    static Modulation modulationAt (int counter, double rate, int excursionSamples) noexcept;
+
+    // Built by initProcessing; without it (never prepared) each sample takes its sine.
+    std::shared_ptr<const ModulationTable> modulationTable;
+
+    float diffusedInput (Working& w, float mono) noexcept;
+    Modulation nextModulation (Working& w) const noexcept;
+    void runTank (Working& w, float diffused) noexcept;
+    Stereo gatherTaps (const Working& w) const noexcept;
 
     template <int Size>
-    float diffuse (float (&ring)[Size], Line line, float g, float x) noexcept;
+    static float diffuse (float (&ring)[Size], Working& w, Line line, float g, float x) noexcept;
     template <int Size>
-    float modulatedAllPass (float (&ring)[Size],
-                            Line line,
-                            float g,
-                            float x,
-                            const Modulation& modulation,
-                            float& interpolationState) noexcept;
+    static float modulatedAllPass (float (&ring)[Size],
+                                   Working& w,
+                                   Line line,
+                                   float g,
+                                   float x,
+                                   const Modulation& modulation,
+                                   float& interpolationState) noexcept;
     template <int Size>
-    float decayAllPass (float (&ring)[Size], Line line, float g, float x) noexcept;
+    static float decayAllPass (float (&ring)[Size], Working& w, Line line, float g, float x) noexcept;
     template <int Size>
-    float delay (float (&ring)[Size], Line line, float x) noexcept;
+    static float delay (float (&ring)[Size], Working& w, Line line, float x) noexcept;
     template <int Size>
-    float readLine (const float (&ring)[Size], Line line) const noexcept;
+    static float readLine (const float (&ring)[Size], const Working& w, Line line) noexcept;
     template <int Size>
-    float readTap (const float (&ring)[Size], Line line, int tap) const noexcept;
+    static float readTap (const float (&ring)[Size], const Working& w, Line line, int tap) noexcept;
     template <int Size>
-    void writeLine (float (&ring)[Size], Line line, float value) noexcept;
+    static void writeLine (float (&ring)[Size], Working& w, Line line, float value) noexcept;
 };

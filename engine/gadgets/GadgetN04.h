@@ -31,7 +31,9 @@ public:
     forms::Biquad::State filterStateL, filterStateR;
 
 private:
-    void filterBlock (float* left, float* right, int numSamples) noexcept;
+    /** The low-pass over the block, each filtered sample passed through output. */
+    template <typename Output>
+    void filterBlock (float* left, float* right, int numSamples, Output output) noexcept;
     float shape (float x) const noexcept;
     float reduce (float x) const noexcept;
 };

@@ -3,6 +3,8 @@
 #include "engine/GadgetForms.h"
 #include "engine/Gadgets.h"
 
+#include <limits>
+
 /** "Virozidur": a resonant four-stage diode ladder low-pass, solved for the
     current sample without a unit delay in its feedback loop, with a rational
     tanh as the diode curve. A knob, a sine LFO and the playing level sweep
@@ -29,7 +31,74 @@ public:
     float lfoDepth = 0.0f;
     float lfoRate = 0.1f;
     float lfoPhase = 0.0f;
+    // The position cutoffG was derived from; not a number until the first sample.
+    float cutoffPosition = std::numeric_limits<float>::quiet_NaN();
+
+    /** One sample of one channel's ladder at cutoff g = tan(pi fc / fs) and resonance k. */
+    static float ladderStep (float input, float& previousInput, float (&states)[numStages], float g, float k) noexcept;
+
+    // The diode ladder's coupling: adjacent stages see their voltage difference
+    // through this factor, the last stage its path to ground through a third of it.
+    static constexpr float stageCoupling = 0.5446623f;
+    static constexpr float groundCoupling = 0.18155411f;
 
 private:
-    static float ladderStep (float input, float& previousInput, float (&states)[numStages], float g, float k) noexcept;
+    /** tanh(v) / v as the [3/3] Pade approximant: 1 at 0, falling towards 1/15,
+        never 0, so every conductance of the ladder stays positive. */
+    static float diodeConductance (float v) noexcept
+    {
+        const auto u = v * v;
+        return ((u + 105.0f) * u + 945.0f) / ((15.0f * u + 420.0f) * u + 945.0f);
+    }
 };
+
+/* One sample of one channel. The conductances are frozen at the start of the
+   sample (the diodes' nonlinearity taken from the previous states); the loop
+   they form is then linear and solved in closed form for the last stage's
+   output, the other stages follow by back-substitution, and the four
+   integrators take a trapezoidal step. Defined here and inlined, so both
+   channels' steps interleave in a sample loop. */
+forcedinline float
+    GadgetN10::ladderStep (float x, float& previousInput, float (&states)[numStages], float g, float k) noexcept
+{
+    auto& s1 = states[0];
+    auto& s2 = states[1];
+    auto& s3 = states[2];
+    auto& s4 = states[3];
+
+    // The input stage sees the mean of the previous and the current input.
+    const auto g0 = diodeConductance ((previousInput + x) * 0.5f - k * s4) * g;
+    const auto g1 = diodeConductance ((s2 - s1) * stageCoupling) * g * stageCoupling;
+    const auto g2 = diodeConductance ((s3 - s2) * stageCoupling) * g * stageCoupling;
+    const auto g3 = diodeConductance ((s4 - s3) * stageCoupling) * g * stageCoupling;
+    const auto g4 = diodeConductance (s4 * groundCoupling) * g * groundCoupling;
+
+    // Apart from g0, the input enters only through x g0 in the numerator and
+    // the feedback only through k g0 in the denominator, which exceeds 1.
+    const auto numerator =
+        ((3.0f * s4 * g1 + 2.0f * s4) * g2 + 2.0f * s4 * g1
+         + ((2.0f * s3 + 2.0f * s4) * g1 + ((x * g0 + s2 + s1 + s3 + s4) * g1 + s2 + s3 + s4) * g2 + s4 + s3) * g3
+         + s4);
+    const auto denominator = ((3.0f * g4 + 3.0f) * g1 + 2.0f * g4 + 2.0f) * g2 + (2.0f * g4 + 2.0f) * g1
+                             + (((k * g0 + g4 + 4.0f) * g1 + g4 + 3.0f) * g2 + (2.0f * g4 + 4.0f) * g1 + g4 + 2.0f) * g3
+                             + g4 + 1.0f;
+    const auto y4 = numerator / denominator;
+    const auto y3 = (s4 - (g4 + 1.0f + g3) * y4) / (-g3);
+    const auto y2 = (g3 * y4 + s3 - (g3 + 1.0f + g2) * y3) / (-g2);
+    // The current through the first coupling, g1 (y2 - y1); y1 itself is not needed.
+    const auto j1 = ((g2 * y3 + s2 - (g2 + 1.0f + g1) * y2) / g1 + y2) * g1;
+
+    const auto d1 = (x - k * y4) * g0 + j1;
+    const auto d2 = (y3 - y2) * g2 - j1;
+    const auto d3 = (y4 - y3) * g3 - (y3 - y2) * g2;
+    const auto d4 = -g4 * y4 - (y4 - y3) * g3;
+
+    s1 += 2.0f * d1;
+    s2 += 2.0f * d2;
+    s3 += 2.0f * d3;
+    s4 += 2.0f * d4;
+    previousInput = x;
+
+    // The resonance doubles as the output gain.
+    return y4 * k;
+}

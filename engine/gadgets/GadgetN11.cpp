@@ -125,15 +125,17 @@ void GadgetN11::processPiece (float* left, float* right, int numSamples) noexcep
     convolvers[0].processSamples (left, numSamples);
     convolvers[1].processSamples (right, numSamples);
 
-    for (int i = 0; i < numSamples; ++i)
-    {
-        left[i] = wet * left[i] + dryL[i];
-        right[i] = wet * right[i] + dryR[i];
-    }
+    // The mix and the tone in one loop, both channels side by side: the
+    // tone filter is a chain of dependent operations that the mix rides on.
+    const auto section = tone;
+    auto stateL = toneStateL, stateR = toneStateR;
 
     for (int i = 0; i < numSamples; ++i)
     {
-        left[i] = tone.process (left[i], toneStateL);
-        right[i] = tone.process (right[i], toneStateR);
+        left[i] = section.process (wet * left[i] + dryL[i], stateL);
+        right[i] = section.process (wet * right[i] + dryR[i], stateR);
     }
+
+    toneStateL = stateL;
+    toneStateR = stateR;
 }

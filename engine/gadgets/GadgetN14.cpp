@@ -124,7 +124,8 @@ void GadgetN14::reset()
     modAllpassL = modAllpassR = 0.0f;
 }
 
-float GadgetN14::swellGain (float inputL, float inputR) noexcept
+// Inlined into the sample loop: a call there would spill every state around it.
+forcedinline float GadgetN14::swellGain (float inputL, float inputR) noexcept
 {
     // Peak detector: instant attack, exponential release.
     auto level = std::abs (inputL + inputR) * 0.5f;

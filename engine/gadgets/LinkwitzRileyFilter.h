@@ -24,7 +24,17 @@ public:
 
     void reset() noexcept;
 
-    void processSample (float& sample) noexcept;
+    // Defined here so that a sample loop can inline it.
+    void processSample (float& sample) noexcept
+    {
+        if (needsUpdate)
+            updateCoefficients();
+
+        if (type == lowPass)
+            sample = lowPassSection (lowPassSection (sample, s1, s2), s3, s4);
+        else
+            sample = highPassSection (highPassSection (sample, s1, s2), s3, s4);
+    }
 
     double sampleRate = 44100.0;
     float cutoff = 200.0f;
@@ -37,6 +47,23 @@ public:
 
 private:
     void updateCoefficients() noexcept;
-    float lowPassSection (float x, float& bandState, float& lowState) const noexcept;
-    float highPassSection (float x, float& bandState, float& lowState) const noexcept;
+
+    float lowPassSection (float x, float& bandState, float& lowState) const noexcept
+    {
+        const auto t = (x - k * bandState - g * bandState - lowState) * h * g;
+        const auto band = bandState + t;
+        const auto low = lowState + g * band;
+        bandState = band + t;
+        lowState = low + g * band;
+        return low;
+    }
+
+    float highPassSection (float x, float& bandState, float& lowState) const noexcept
+    {
+        const auto high = (x - k * bandState - g * bandState - lowState) * h;
+        const auto band = bandState + g * high;
+        bandState = band + g * high;
+        lowState = lowState + 2.0f * g * band;
+        return high;
+    }
 };

@@ -286,6 +286,27 @@ TEST (Convolution, AnIndexOutOfRangeLoadsTheSpeaker)
     EXPECT_EQ (measureKernel (outOfRange), measureKernel (speaker));
 }
 
+TEST (Convolution, SpectrumProductInQuadsIsTheComplexProductOfEveryBin)
+{
+    for (const int n : { 16, 32, 1024, 4096 })
+    {
+        const auto x = noise ((size_t) n, 11), k = noise ((size_t) n, 12);
+        std::vector<float> product ((size_t) n);
+        Convolution::multiplySpectra (product.data(), x.data(), k.data(), n);
+
+        const int h = n / 2;
+        EXPECT_EQ (product[0], x[0] * k[0]);
+        EXPECT_EQ (product[(size_t) h], x[(size_t) h] * k[(size_t) h]);
+
+        for (int i = 1; i < h; ++i)
+        {
+            const auto re = (size_t) i, im = (size_t) (h + i);
+            ASSERT_EQ (product[re], x[re] * k[re] - x[im] * k[im]) << "bin " << i << ", N = " << n;
+            ASSERT_EQ (product[im], x[im] * k[re] + x[re] * k[im]) << "bin " << i << ", N = " << n;
+        }
+    }
+}
+
 TEST (Convolution, EqualsADirectFirOverBlocksOfVaryingLength)
 {
     struct Case

@@ -1,4 +1,5 @@
 #include "dsp/SimpleVuMeter.h"
+#include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
 
@@ -92,5 +93,27 @@ TEST (SimpleVuMeter, ResetSilencesAndNonFiniteInputDoesNotStick)
         levelAfter (meter, block);
         EXPECT_EQ ((float) meter.peakEnv, 0.0f) << bad;
         EXPECT_NEAR (levelAfter (meter, std::vector<float> (4096, 0.5f)), -6.0206f, 0.001f) << bad;
+    }
+}
+
+TEST (SimpleVuMeter, APairInOnePassFollowsAsTwoSingleMeters)
+{
+    // The input meter runs beside the output meter: same envelopes, bit for bit.
+    const auto first = testsignals::noiseWithImpulses (1000, 21);
+    auto second = testsignals::noiseWithImpulses (1000, 22);
+    second[700] = std::numeric_limits<float>::quiet_NaN();
+    SimpleVuMeter single[2], pair[2];
+
+    for (auto* meter : { &single[0], &single[1], &pair[0], &pair[1] })
+        meter->setSampleRate (48000.0);
+
+    for (const int start : { 0, 300, 600 })
+    {
+        single[0].processSamples (first.data() + start, 300);
+        single[1].processSamples (second.data() + start, 300);
+        SimpleVuMeter::processPair (pair[0], first.data() + start, pair[1], second.data() + start, 300);
+
+        EXPECT_EQ ((float) pair[0].peakEnv, (float) single[0].peakEnv) << start;
+        EXPECT_EQ ((float) pair[1].peakEnv, (float) single[1].peakEnv) << start;
     }
 }

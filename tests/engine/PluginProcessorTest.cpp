@@ -212,6 +212,34 @@ TEST_F (Processor, SwitchingGadgetsRestoresTheirOwnControls)
     EXPECT_EQ (processor->slots[1].getCurrentIndex(), 3);
 }
 
+TEST_F (Processor, EveryGadgetGetsBackAllFourOfItsControls)
+{
+    constexpr int slot = 2;
+    constexpr int numGadgets = GadgetManager::numGadgets;
+    const auto algo = at (slot, ParameterMapping::algorithm);
+    auto controlValue = [] (int gadget, int k) { return (float) (gadget * 4 + k + 1) / 64.0f; };
+
+    for (int gadget = 0; gadget < numGadgets; ++gadget)
+    {
+        processor->setParameter (algo, (float) gadget / 13.0f);
+
+        for (int k = 0; k < 4; ++k)
+            processor->setParameter (at (slot, ParameterMapping::control1 + k), controlValue (gadget, k));
+    }
+
+    // Visited in another order, so each switch leaves a different gadget.
+    for (int step = 0; step < numGadgets; ++step)
+    {
+        const auto gadget = (step * 5) % numGadgets;
+        processor->setParameter (algo, (float) gadget / 13.0f);
+        SCOPED_TRACE (testing::Message() << "gadget " << gadget);
+
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ (processor->params.getValue (at (slot, ParameterMapping::control1 + k)), controlValue (gadget, k))
+                << "control " << k + 1;
+    }
+}
+
 TEST_F (Processor, ControlsReachTheCurrentGadget)
 {
     processor->setParameter (at (3, ParameterMapping::control3), 0.75f);

@@ -267,3 +267,43 @@ TEST (Rovazavu, AttackTimeSquaresTheKnobBeforeScaling)
         EXPECT_EQ (swell->fadeLength, c.fadeSamples) << c.attack << " at " << c.sampleRate;
     }
 }
+
+TEST (Rovazavu, GateClosesWhenTheReleasedPeakFallsBelowTheOffThreshold)
+{
+    // After a note stops the peak falls by the 50 ms release alone:
+    // 20 log10 (e) / 50 ms dB per second, from the note's level down to the
+    // off threshold (-57 Sens. - 6 dB).
+    const struct
+    {
+        double sampleRate, sens;
+        float level;
+    } rows[] = { { 44100.0, 0.5, 0.1f }, { 48000.0, 0.0, 1.5f }, { 96000.0, 1.0, 0.01f } };
+    constexpr int noteSamples = 4000;
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (testing::Message() << "fs " << row.sampleRate << " Sens. " << row.sens);
+        auto gadget = makeSwell (row.sens, 0.0, 0.0, row.sampleRate);
+        float left = row.level, right = row.level;
+
+        for (int i = 0; i < noteSamples; ++i, left = right = row.level)
+            gadget->processSamples (&left, &right, 1, 0.0f);
+
+        ASSERT_TRUE (gadget->gateOpen);
+
+        const auto offDb = -57.0 * row.sens - 6.0;
+        const auto fallDbPerSample = 20.0 / std::log (10.0) / (0.05 * row.sampleRate);
+        const auto expected = (20.0 * std::log10 ((double) row.level) - offDb) / fallDbPerSample;
+        int closedAfter = 0;
+
+        while (gadget->gateOpen && closedAfter < 100000)
+        {
+            left = right = 0.0f;
+            gadget->processSamples (&left, &right, 1, 0.0f);
+            ++closedAfter;
+        }
+
+        // The float release accumulates a little rounding over thousands of samples.
+        EXPECT_NEAR (closedAfter, expected, 3.0);
+    }
+}

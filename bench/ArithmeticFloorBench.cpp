@@ -1,0 +1,120 @@
+// What the prescribed arithmetic of the costliest gadgets costs on its own,
+// beside the gadgets themselves (in GadgetsFirstHalfBench and friends): the
+// diode ladder's per-sample solve on both channels, the crusher's two
+// low-pass chains, and the tube stage pair. Each is a chain of dependent
+// operations per sample, so its time is set by latency, not by how many
+// operations there are.
+
+#include "dsp/DriveProcessing.h"
+#include "engine/gadgets/GadgetN04.h"
+#include "engine/gadgets/GadgetN10.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace
+{
+constexpr double benchSampleRate = 48000.0;
+
+std::vector<float> noise (int numSamples, unsigned seed)
+{
+    std::mt19937 generator (seed);
+    std::uniform_real_distribution<float> distribution (-0.25f, 0.25f);
+    std::vector<float> samples ((size_t) numSamples);
+    for (auto& x : samples)
+        x = distribution (generator);
+    return samples;
+}
+
+void countFrames (benchmark::State& state, int blockSize)
+{
+    const auto frames = (double) state.iterations() * blockSize;
+    state.counters["ns_per_sample"] =
+        benchmark::Counter (frames * 1.0e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+/** Both channels' ladder solve at the default controls (cutoff 20 kHz, k = 1). */
+void BM_LadderStepsAlone (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    const auto g = (float) std::tan (20000.0f * 3.1415927f / (float) benchSampleRate);
+    const auto inputL = noise (blockSize, 1), inputR = noise (blockSize, 2);
+    std::vector<float> left ((size_t) blockSize), right ((size_t) blockSize);
+    float statesL[GadgetN10::numStages] {}, statesR[GadgetN10::numStages] {};
+    float previousL = 0.0f, previousR = 0.0f;
+
+    for (auto _ : state)
+    {
+        for (int i = 0; i < blockSize; ++i)
+        {
+            left[(size_t) i] = GadgetN10::ladderStep (inputL[(size_t) i], previousL, statesL, g, 1.0f);
+            right[(size_t) i] = GadgetN10::ladderStep (inputR[(size_t) i], previousR, statesR, g, 1.0f);
+        }
+
+        benchmark::DoNotOptimize (left.data());
+        benchmark::DoNotOptimize (right.data());
+    }
+
+    countFrames (state, blockSize);
+}
+
+/** The crusher's low-pass at its default 20 kHz on both channels, side by side. */
+void BM_CrusherFiltersAlone (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    GadgetN04 crusher;
+    crusher.initProcessing (benchSampleRate, blockSize);
+    crusher.updateCoefficients();
+    const auto section = crusher.filter;
+    forms::Biquad::State stateL, stateR;
+    const auto inputL = noise (blockSize, 3), inputR = noise (blockSize, 4);
+    std::vector<float> left ((size_t) blockSize), right ((size_t) blockSize);
+
+    for (auto _ : state)
+    {
+        for (int i = 0; i < blockSize; ++i)
+        {
+            left[(size_t) i] = section.process (inputL[(size_t) i], stateL);
+            right[(size_t) i] = section.process (inputR[(size_t) i], stateR);
+        }
+
+        benchmark::DoNotOptimize (left.data());
+        benchmark::DoNotOptimize (right.data());
+    }
+
+    countFrames (state, blockSize);
+}
+
+/** The two tube stages of a slot with HOT on. */
+void BM_TubePair (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    DriveProcessing stages[2];
+
+    for (auto& stage : stages)
+    {
+        stage.setParameters (10.0f);
+        stage.initProcessing (benchSampleRate, blockSize);
+    }
+
+    const auto inputL = noise (blockSize, 5), inputR = noise (blockSize, 6);
+    auto left = inputL, right = inputR;
+
+    for (auto _ : state)
+    {
+        std::copy (inputL.begin(), inputL.end(), left.begin());
+        std::copy (inputR.begin(), inputR.end(), right.begin());
+        DriveProcessing::processPair (stages[0], left.data(), stages[1], right.data(), blockSize);
+        benchmark::DoNotOptimize (left.data());
+    }
+
+    countFrames (state, blockSize);
+}
+} // namespace
+
+BENCHMARK (BM_LadderStepsAlone)->Arg (64)->Arg (512);
+BENCHMARK (BM_CrusherFiltersAlone)->Arg (64)->Arg (512);
+BENCHMARK (BM_TubePair)->Arg (64)->Arg (512);
