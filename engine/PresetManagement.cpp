@@ -7,6 +7,7 @@
 #include "engine/StoredValues.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace
 {
@@ -17,6 +18,8 @@ constexpr int extensionLength = 4; // ".pmt"
 constexpr const char* defaultText = "---- default ----";
 constexpr const char* documentTag = "Gadgets";
 constexpr const char* countAttribute = "NumParameters";
+constexpr const char* byteOrderMark = "\xef\xbb\xbf";
+constexpr size_t byteOrderMarkLength = 3;
 // Not "*.pmt", so a half-written file is never listed.
 constexpr const char* temporarySuffix = ".tmp";
 
@@ -35,6 +38,22 @@ juce::StringArray namesOf (const juce::Array<juce::File>& files)
 bool hasVisibleName (const juce::File& entry)
 {
     return entry.getFileName().dropLastCharacters (extensionLength).trimCharactersAtStart (".").isNotEmpty();
+}
+
+/** Editors on some systems put a byte order mark in front of UTF-8; the
+    file reader always passed over it. */
+std::unique_ptr<juce::XmlElement> parseDocument (const juce::MemoryBlock& bytes)
+{
+    const auto* text = static_cast<const char*> (bytes.getData());
+    auto numBytes = bytes.getSize();
+
+    if (numBytes >= byteOrderMarkLength && std::memcmp (text, byteOrderMark, byteOrderMarkLength) == 0)
+    {
+        text += byteOrderMarkLength;
+        numBytes -= byteOrderMarkLength;
+    }
+
+    return SafeXml::parse (text, numBytes);
 }
 
 int lastIndexOf (const juce::StringArray& names, const juce::String& name)
@@ -198,7 +217,7 @@ bool PresetManagement::loadEntry (int folder, int entry)
     // selector shows its name and navigation goes on from it.
     loadedFile = file;
 
-    if (const auto document = SafeXml::parse (static_cast<const char*> (bytes.getData()), bytes.getSize()))
+    if (const auto document = parseDocument (bytes))
         readValues (*document);
 
     return true;

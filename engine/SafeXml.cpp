@@ -6,7 +6,6 @@
 
 namespace
 {
-constexpr const char* byteOrderMark = "\xef\xbb\xbf";
 constexpr const char* declarationStart = "<?xml";
 constexpr const char* commentStart = "<!--";
 constexpr const char* commentEnd = "-->";
@@ -72,10 +71,6 @@ std::unique_ptr<juce::XmlElement> SafeXml::parse (const char* bytes, size_t numB
 //==============================================================================
 std::unique_ptr<juce::XmlElement> SafeXml::readDocument()
 {
-    // Editors on some systems put a byte order mark in front of UTF-8.
-    if (lookingAt (byteOrderMark))
-        cursor += std::strlen (byteOrderMark);
-
     if (! skipDeclaration() || ! skipSpaceAndComments())
         return {};
 

@@ -7,7 +7,7 @@
 
 /** A reader for the one form our host state and preset files take, written
     for bytes that may come from anyone: a document element with attributes,
-    behind an optional byte order mark, XML declaration and comments. The
+    behind an optional XML declaration and comments. The
     element may hold text, comments and child elements, which are checked and
     passed over: nothing we write has any, but hand-edited files may.
 
