@@ -123,5 +123,10 @@ void StrictUtf8::append (std::string& text, juce::juce_wchar codePoint)
 
 juce::String StrictUtf8::toString (const char* bytes, size_t numBytes)
 {
+    // The framework looks at the first byte even of an empty range, which
+    // may lie past the end of the buffer.
+    if (numBytes == 0)
+        return {};
+
     return juce::String (juce::CharPointer_UTF8 (bytes), juce::CharPointer_UTF8 (bytes + numBytes));
 }

@@ -4,11 +4,18 @@
 
 namespace
 {
-std::unique_ptr<juce::XmlElement> parse (const std::string& text) { return SafeXml::parse (text.data(), text.size()); }
+/** Parsed from a heap copy of exactly the text's length, so that reading a
+    byte past the end is caught by the address sanitizer. */
+std::unique_ptr<juce::XmlElement> parse (const std::string& text)
+{
+    const auto copy = std::make_unique<char[]> (text.size());
+    std::copy (text.begin(), text.end(), copy.get());
+    return SafeXml::parse (copy.get(), text.size());
+}
 
 std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
 {
-    return SafeXml::parse (text.toRawUTF8(), text.getNumBytesAsUTF8());
+    return parse (text.toStdString());
 }
 
 juce::String attributes (int count)
@@ -136,6 +143,9 @@ TEST (SafeXml, RefusesWhatLiesOutsideTheForm)
                            Case { "the same attribute twice", "<a x=\"1\" x=\"2\"/>" },
                            Case { "invalid name", "<a 1x=\"1\"/>" },
                            Case { "unclosed element", "<a x=\"1\">" },
+           Case { "end tag cut after its '<'", "<a></" },
+           Case { "child cut after its '<'", "<a><" },
+           Case { "name cut by the end", "<a" },
                            Case { "mismatched end tag", "<a><b></a></b>" },
                            Case { "unclosed comment", "<!-- <a/>" },
                            Case { "nesting past the limit", nested (SafeXml::maxDepth) } })
