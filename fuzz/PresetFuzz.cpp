@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
 
     scratch.reset();
     std::filesystem::create_directory (scratch.path / "F");
-    std::ofstream (scratch.path / "F" / "fuzz.pmt", std::ios::binary).write (reinterpret_cast<const char*> (data), (std::streamsize) size);
+    std::ofstream (scratch.path / "F" / "fuzz.pmt", std::ios::binary)
+        .write (reinterpret_cast<const char*> (data), (std::streamsize) size);
 
     PresetManagement presets (&params, scratch.file());
     presets.loadPreset (0, 0);

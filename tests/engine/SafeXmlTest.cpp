@@ -13,10 +13,7 @@ std::unique_ptr<juce::XmlElement> parse (const std::string& text)
     return SafeXml::parse (copy.get(), text.size());
 }
 
-std::unique_ptr<juce::XmlElement> parse (const juce::String& text)
-{
-    return parse (text.toStdString());
-}
+std::unique_ptr<juce::XmlElement> parse (const juce::String& text) { return parse (text.toStdString()); }
 
 juce::String attributes (int count)
 {
@@ -143,9 +140,9 @@ TEST (SafeXml, RefusesWhatLiesOutsideTheForm)
                            Case { "the same attribute twice", "<a x=\"1\" x=\"2\"/>" },
                            Case { "invalid name", "<a 1x=\"1\"/>" },
                            Case { "unclosed element", "<a x=\"1\">" },
-           Case { "end tag cut after its '<'", "<a></" },
-           Case { "child cut after its '<'", "<a><" },
-           Case { "name cut by the end", "<a" },
+                           Case { "end tag cut after its '<'", "<a></" },
+                           Case { "child cut after its '<'", "<a><" },
+                           Case { "name cut by the end", "<a" },
                            Case { "mismatched end tag", "<a><b></a></b>" },
                            Case { "unclosed comment", "<!-- <a/>" },
                            Case { "nesting past the limit", nested (SafeXml::maxDepth) } })

@@ -46,16 +46,3 @@ TEST (StrictUtf8, AcceptsOnlyShortestFormsOfUnicodeCharacters)
         EXPECT_EQ (StrictUtf8::isValid (c.bytes.data(), c.bytes.size()), c.valid) << c.name;
     }
 }
-
-TEST (StrictUtf8, AppendedCodePointsDecodeToThemselves)
-{
-    for (juce::juce_wchar codePoint : { 0x1, 0x7f, 0x80, 0x7ff, 0x800, 0xd7ff, 0xe000, 0xfffd, 0x10000, 0x10ffff })
-    {
-        std::string text;
-        StrictUtf8::append (text, codePoint);
-        juce::juce_wchar decoded = 0;
-        EXPECT_EQ (StrictUtf8::decode (text.data(), text.size(), decoded), text.size()) << codePoint;
-        EXPECT_EQ (decoded, codePoint);
-        EXPECT_EQ (StrictUtf8::toString (text.data(), text.size())[0], codePoint);
-    }
-}
