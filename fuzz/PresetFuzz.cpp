@@ -3,6 +3,7 @@
 
 #include "FuzzChecks.h"
 #include "engine/PresetManagement.h"
+#include "engine/SafeXml.h"
 
 #include <cstdint>
 #include <fstream>
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     requireDefinedValues (params);
 
     // Whatever it held, the file is the loaded one and steps lead on from it.
-    if (presets.getLoadedFilePreset().getFileName() != "fuzz.pmt" && size <= 64 * 1024)
+    if (presets.getLoadedFilePreset().getFileName() != "fuzz.pmt" && size <= SafeXml::maxDocumentBytes)
         std::abort();
 
     presets.loadNextPreset();
