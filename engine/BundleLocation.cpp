@@ -2,6 +2,10 @@
 
 namespace
 {
+constexpr const char* userFolderName = "Tarvolin";
+constexpr const char* configHomeVariable = "XDG_CONFIG_HOME";
+constexpr const char* defaultConfigHome = ".config";
+
 /** A bundle's name carries an extension after a proper name, which tells
     "Tarvolin.lv2" from a hidden folder such as "~/.lv2". */
 bool isBundleNamed (const juce::File& folder, juce::StringRef extension)
@@ -10,6 +14,8 @@ bool isBundleNamed (const juce::File& folder, juce::StringRef extension)
     return ownExtension.isNotEmpty() && folder.getFileName().length() > ownExtension.length()
            && (extension.isEmpty() || folder.hasFileExtension (extension));
 }
+
+bool isInsideLv2Bundle (const juce::File& binary) { return isBundleNamed (binary.getParentDirectory(), ".lv2"); }
 } // namespace
 
 juce::File BundleLocation::folderHoldingBundle()
@@ -35,4 +41,37 @@ juce::File BundleLocation::folderHoldingBundle (const juce::File& binary)
     return parent;
 }
 
-juce::File BundleLocation::folderForUserFiles() { return folderHoldingBundle(); }
+juce::File BundleLocation::folderForUserFiles()
+{
+    const auto loadedAs = juce::PluginHostType::getPluginLoadedAs();
+    const auto folder =
+        folderForUserFiles (loadedAs, juce::File::getSpecialLocation (juce::File::currentExecutableFile));
+
+    if (folder == fixedFolderForUserFiles())
+        folder.createDirectory();
+
+    return folder;
+}
+
+juce::File BundleLocation::folderForUserFiles (juce::AudioProcessor::WrapperType loadedAs, const juce::File& binary)
+{
+    const auto isLv2 = loadedAs == juce::AudioProcessor::wrapperType_LV2 || isInsideLv2Bundle (binary);
+
+    if (isLv2 || loadedAs == juce::AudioProcessor::wrapperType_Standalone)
+        return fixedFolderForUserFiles();
+
+    return folderHoldingBundle (binary);
+}
+
+juce::File BundleLocation::fixedFolderForUserFiles()
+{
+    // A relative value is to be ignored, as the XDG rules say.
+    const auto configHome = juce::SystemStats::getEnvironmentVariable (configHomeVariable, {});
+
+    if (juce::File::isAbsolutePath (configHome) && ! configHome.startsWithChar ('~'))
+        return juce::File (configHome).getChildFile (userFolderName);
+
+    return juce::File::getSpecialLocation (juce::File::userHomeDirectory)
+        .getChildFile (defaultConfigHome)
+        .getChildFile (userFolderName);
+}

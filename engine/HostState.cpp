@@ -81,8 +81,15 @@ std::unique_ptr<juce::XmlElement> HostState::getXmlFromBinary (const void* data,
     if (textLength <= 0)
         return {};
 
-    return SafeXml::parse (
-        juce::String::fromUTF8 (bytes + headerSize, juce::jmin (sizeInBytes - headerSize, textLength)));
+    const auto* text = bytes + headerSize;
+    auto numBytes = (size_t) juce::jmin (sizeInBytes - headerSize, textLength);
+
+    // A length that counts the terminating zero (or runs into it) still names
+    // the same text; a zero inside the text does not.
+    while (numBytes > 0 && text[numBytes - 1] == 0)
+        --numBytes;
+
+    return SafeXml::parse (text, numBytes);
 }
 
 void HostState::write (const ParameterMapping& params, const PresetManagement& presets, juce::MemoryBlock& destination)

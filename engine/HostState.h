@@ -28,7 +28,7 @@ private:
     static void copyXmlToBinary (const juce::XmlElement& element, juce::MemoryBlock& destination);
 
     /** The framework's reading of the wrapper (same checks, never past
-        sizeInBytes), handing the text to the guarded parser. */
+        sizeInBytes), handing the text to our own reader. */
     static std::unique_ptr<juce::XmlElement> getXmlFromBinary (const void* data, int sizeInBytes);
 
     static void restorePreset (const juce::XmlElement& element, PresetManagement& presets);

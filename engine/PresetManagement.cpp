@@ -1,18 +1,25 @@
 #include "PresetManagement.h"
 
 #include "engine/BundleLocation.h"
+#include "engine/DirectoryListing.h"
+#include "engine/RegularFile.h"
 #include "engine/SafeXml.h"
 #include "engine/StoredValues.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace
 {
 constexpr const char* rootPath = "./Tarvolin/Presets/";
 constexpr const char* firstFolderPath = "./Guitar/";
-constexpr const char* entryPattern = "*.pmt";
+constexpr const char* entryExtension = ".pmt";
 constexpr int extensionLength = 4; // ".pmt"
 constexpr const char* defaultText = "---- default ----";
 constexpr const char* documentTag = "Gadgets";
 constexpr const char* countAttribute = "NumParameters";
+constexpr const char* byteOrderMark = "\xef\xbb\xbf";
+constexpr size_t byteOrderMarkLength = 3;
 // Not "*.pmt", so a half-written file is never listed.
 constexpr const char* temporarySuffix = ".tmp";
 
@@ -24,6 +31,29 @@ juce::StringArray namesOf (const juce::Array<juce::File>& files)
         names.add (file.getFileName());
 
     return names;
+}
+
+/** "..pmt" and "...pmt" would show as "." and ".." and ".pmt" as nothing,
+    none of which a user can tell from the menu's own entries. */
+bool hasVisibleName (const juce::File& entry)
+{
+    return entry.getFileName().dropLastCharacters (extensionLength).trimCharactersAtStart (".").isNotEmpty();
+}
+
+/** Editors on some systems put a byte order mark in front of UTF-8; the
+    file reader always passed over it. */
+std::unique_ptr<juce::XmlElement> parseDocument (const juce::MemoryBlock& bytes)
+{
+    const auto* text = static_cast<const char*> (bytes.getData());
+    auto numBytes = bytes.getSize();
+
+    if (numBytes >= byteOrderMarkLength && std::memcmp (text, byteOrderMark, byteOrderMarkLength) == 0)
+    {
+        text += byteOrderMarkLength;
+        numBytes -= byteOrderMarkLength;
+    }
+
+    return SafeXml::parse (text, numBytes);
 }
 
 int lastIndexOf (const juce::StringArray& names, const juce::String& name)
@@ -81,18 +111,17 @@ PresetManagement::PresetManagement (ParameterMapping* mappingToFill, const juce:
 
 juce::File PresetManagement::defaultRootFolder()
 {
-    return BundleLocation::folderHoldingBundle().getChildFile (rootPath);
+    return BundleLocation::folderForUserFiles().getChildFile (rootPath);
 }
 
 //==============================================================================
-juce::Array<juce::File> PresetManagement::listFolders() const
-{
-    return rootFolder.findChildFiles (juce::File::findDirectories, false, "*");
-}
+juce::Array<juce::File> PresetManagement::listFolders() const { return DirectoryListing::folders (rootFolder); }
 
 juce::Array<juce::File> PresetManagement::listEntries (const juce::File& folder)
 {
-    return folder.findChildFiles (juce::File::findFiles, false, entryPattern);
+    auto entries = DirectoryListing::files (folder, entryExtension, (juce::int64) SafeXml::maxDocumentBytes);
+    entries.removeIf ([] (const juce::File& entry) { return ! hasVisibleName (entry); });
+    return entries;
 }
 
 juce::Array<int> PresetManagement::countEntries() const
@@ -164,29 +193,34 @@ void PresetManagement::getIndexesPreset (const juce::File& file, int& folder, in
 }
 
 //==============================================================================
-void PresetManagement::loadPreset (int folder, int entry)
+void PresetManagement::loadPreset (int folder, int entry) { loadEntry (folder, entry); }
+
+bool PresetManagement::loadEntry (int folder, int entry)
 {
     const juce::ScopedLock scopedLock (lock);
 
     if (folder == none && entry == none)
     {
         loadDefaultPreset();
-        return;
+        return true;
     }
 
     const auto file = getFilePreset (folder, entry);
 
-    if (file == juce::File() || ! file.existsAsFile())
-        return;
+    if (! RegularFile::exists (file))
+        return false;
 
-    const auto text = file.loadFileAsString();
+    juce::MemoryBlock bytes;
+    RegularFile::read (file, SafeXml::maxDocumentBytes, bytes);
 
     // The file counts as loaded even when it turns out unreadable, so the
     // selector shows its name and navigation goes on from it.
     loadedFile = file;
 
-    if (const auto document = SafeXml::parse (text))
+    if (const auto document = parseDocument (bytes))
         readValues (*document);
+
+    return true;
 }
 
 void PresetManagement::readValues (const juce::XmlElement& document)
@@ -217,56 +251,47 @@ void PresetManagement::loadDefaultPreset()
     loadedFile = juce::File();
 }
 
-void PresetManagement::loadNextPreset()
+std::vector<PresetManagement::Address> PresetManagement::navigationOrder() const
 {
-    const juce::ScopedLock scopedLock (lock);
-
-    int folder, entry;
-    getIndexesPreset (loadedFile, folder, entry);
+    std::vector<Address> order;
     const auto counts = countEntries();
 
-    if (entry < counts[folder] - 1) // counts[-1] is 0
-    {
-        loadPreset (folder, entry + 1);
-        return;
-    }
+    for (int folder = 0; folder < counts.size(); ++folder)
+        for (int entry = 0; entry < counts[folder]; ++entry)
+            order.push_back ({ folder, entry });
 
-    for (int next = folder + 1; next < counts.size(); ++next)
-    {
-        if (counts[next] > 0)
-        {
-            loadPreset (next, 0);
-            return;
-        }
-    }
-
-    loadDefaultPreset();
+    return order;
 }
 
-void PresetManagement::loadPreviousPreset()
+void PresetManagement::loadNextPreset() { step (+1); }
+
+void PresetManagement::loadPreviousPreset() { step (-1); }
+
+void PresetManagement::step (int direction)
 {
     const juce::ScopedLock scopedLock (lock);
 
-    int folder, entry;
-    getIndexesPreset (loadedFile, folder, entry);
+    Address current;
+    getIndexesPreset (loadedFile, current.first, current.second);
+    const auto order = navigationOrder();
+    const auto size = (int) order.size();
 
-    if (entry > 0)
-    {
-        loadPreset (folder, entry - 1);
-        return;
-    }
+    // Where the loaded file stands in the order; an unlisted file of folder
+    // f stands just before f's first entry, the default before everything.
+    const auto lower = (int) (std::lower_bound (order.begin(), order.end(), current) - order.begin());
+    const auto isListed = lower < size && order[(size_t) lower] == current;
+    int position;
 
-    const auto counts = countEntries();
+    if (direction > 0)
+        position = isListed ? lower + 1 : lower;
+    else
+        position = current.first == none ? size - 1 : lower - 1;
 
-    // From the default (or a file outside the listings) the search starts at the last folder.
-    for (int previous = folder >= 0 ? folder - 1 : counts.size() - 1; previous >= 0; --previous)
-    {
-        if (counts[previous] > 0)
-        {
-            loadPreset (previous, counts[previous] - 1);
+    // An entry that has gone or changed into something else since the
+    // listing is passed over, so a step always lands somewhere new.
+    for (; position >= 0 && position < size; position += direction)
+        if (loadEntry (order[(size_t) position].first, order[(size_t) position].second))
             return;
-        }
-    }
 
     loadDefaultPreset();
 }
@@ -280,7 +305,8 @@ juce::File PresetManagement::getLoadedFilePreset() const
 //==============================================================================
 bool PresetManagement::savePreset (const juce::File& file) const
 {
-    if (file == juce::File())
+    // A preset its owner made read-only stays as it is.
+    if (file == juce::File() || RegularFile::isReadOnly (file))
         return false;
 
     const juce::ScopedLock scopedLock (lock);

@@ -4,12 +4,18 @@
 
 #include <juce_core/juce_core.h>
 
+#include <utility>
+#include <vector>
+
 /** The user's presets: ".pmt" XML files in a two-level tree, a root folder
     with one level of preset folders below it.
 
     A preset is addressed by (folder index, entry index) into the listings,
     which follow the directory's own order (nothing is sorted); (-1, -1) is
-    the default preset. The disk is read afresh on every call.
+    the default preset. The disk is read afresh on every call. Only regular
+    files (after links) small enough to be a preset, with names that are
+    valid UTF-8, are listed; an entry named only by dots before ".pmt" is
+    not, since it would show as "." or ".." or nothing.
 
     Loading only writes the forty values into the ParameterMapping and
     remembers the loaded file: pushing the values into the engine is the
@@ -62,15 +68,17 @@ public:
     void loadDefaultPreset();
 
     /** Step through default, folder 0's entries, folder 1's, ..., default,
-        skipping empty folders, from wherever the loaded file stands. */
+        skipping empty folders, from wherever the loaded file stands. An entry
+        that vanished since the listing is passed over: a step always moves,
+        or stays on the default when nothing else can be loaded. */
     void loadPreviousPreset();
     void loadNextPreset();
 
     juce::File getLoadedFilePreset() const;
 
     /** Writes the current values as a preset. The file is replaced in one step
-        through a temporary sibling, so a failed write leaves the old file.
-        True when the file now holds the values. */
+        through a temporary sibling, so a failed write leaves the old file; a
+        read-only file is left as it is. True when the file now holds the values. */
     bool savePreset (const juce::File& file) const;
 
     /** The preset selector's text: the loaded entry's name without ".pmt",
@@ -81,6 +89,11 @@ public:
     const juce::File rootFolder;
 
 private:
+    using Address = std::pair<int, int>; // (folder, entry)
+
+    bool loadEntry (int folder, int entry);
+    std::vector<Address> navigationOrder() const;
+    void step (int direction);
     juce::Array<juce::File> listFolders() const;
     static juce::Array<juce::File> listEntries (const juce::File& folder);
     juce::Array<int> countEntries() const;

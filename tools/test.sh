@@ -4,7 +4,8 @@
 #   2. the unit tests and the editor and control tests again under
 #      AddressSanitizer and UndefinedBehaviorSanitizer (the editor opened and
 #      closed while audio runs, among them);
-#   3. the convolution tests (loader threads, locks) under ThreadSanitizer.
+#   3. the convolution tests (loader threads, locks) under ThreadSanitizer;
+#   4. each fuzz target over its seed corpus for a short fixed time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,3 +30,7 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARVOLIN_SANITIZE=thread -DTARVOLIN_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target tarvolin_tests
 (cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^(Convolution|GadgetN08|GadgetN11)\.|RestoresAndPresetsWhileAudioRuns|TwoThreadsAtOnce')
+
+# Half a minute per door: the seeds, the reproducers among them and what the
+# fuzzer reaches from there.
+bash tools/fuzz.sh 30

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 TEST (BundleLocation, TheFolderHoldingEachKindOfBinary)
 {
     struct Case
@@ -31,4 +35,84 @@ TEST (BundleLocation, TheProcessorKeepsItsPresetsNextToItsBinary)
     const TarvolinAudioProcessor processor;
     EXPECT_EQ (processor.presets->rootFolder, binary.getParentDirectory().getChildFile ("Tarvolin/Presets"));
     EXPECT_TRUE (processor.presets->rootFolder.isDirectory());
+}
+
+namespace
+{
+/** Sets an environment variable for one scope and puts the old value back. */
+class ScopedVariable
+{
+public:
+    ScopedVariable (const char* variableName, const char* value)
+        : name (variableName)
+    {
+        if (const auto* old = getenv (name))
+            previous = old;
+
+        set (value);
+    }
+
+    ~ScopedVariable() { set (previous ? previous->c_str() : nullptr); }
+
+private:
+    void set (const char* value)
+    {
+        if (value != nullptr)
+            setenv (name, value, 1);
+        else
+            unsetenv (name);
+    }
+
+    const char* name;
+    std::optional<std::string> previous;
+};
+} // namespace
+
+TEST (BundleLocation, LV2AndTheStandaloneKeepTheirFilesInTheConfigurationFolder)
+{
+    const ScopedVariable home ("HOME", "/home/u");
+
+    struct Case
+    {
+        const char* configHome; // nullptr: not set
+        const char* fixedFolder;
+    };
+
+    // XDG_CONFIG_HOME counts only as an absolute path.
+    for (const auto& c : { Case { nullptr, "/home/u/.config/Tarvolin" },
+                           Case { "", "/home/u/.config/Tarvolin" },
+                           Case { "relative/config", "/home/u/.config/Tarvolin" },
+                           Case { "~/config", "/home/u/.config/Tarvolin" },
+                           Case { "/srv/config", "/srv/config/Tarvolin" } })
+    {
+        const ScopedVariable configHome ("XDG_CONFIG_HOME", c.configHome);
+        EXPECT_EQ (BundleLocation::fixedFolderForUserFiles().getFullPathName(), c.fixedFolder)
+            << (c.configHome ? c.configHome : "unset");
+    }
+
+    const ScopedVariable configHome ("XDG_CONFIG_HOME", "/srv/config");
+    using Processor = juce::AudioProcessor;
+    const juce::File lv2Binary ("/home/u/.lv2/Tarvolin.lv2/Tarvolin.so");
+
+    struct Format
+    {
+        Processor::WrapperType loadedAs;
+        juce::File binary;
+        const char* folder;
+    };
+
+    for (const auto& f :
+         { Format { Processor::wrapperType_LV2, lv2Binary, "/srv/config/Tarvolin" },
+           Format { Processor::wrapperType_LV2, juce::File ("/usr/lib/lv2/x/Tarvolin.so"), "/srv/config/Tarvolin" },
+           Format { Processor::wrapperType_Undefined, lv2Binary, "/srv/config/Tarvolin" },
+           Format { Processor::wrapperType_Standalone, juce::File ("/opt/tarvolin/Tarvolin"), "/srv/config/Tarvolin" },
+           Format { Processor::wrapperType_VST3,
+                    juce::File ("/home/u/.vst3/Tarvolin.vst3/Contents/x86_64-linux/Tarvolin.so"),
+                    "/home/u/.vst3" },
+           Format { Processor::wrapperType_VST, juce::File ("/home/u/.vst/libTarvolin.so"), "/home/u/.vst" },
+           Format { Processor::wrapperType_Undefined, juce::File ("/opt/tests/tarvolin_tests"), "/opt/tests" } })
+    {
+        EXPECT_EQ (BundleLocation::folderForUserFiles (f.loadedAs, f.binary).getFullPathName(), f.folder)
+            << f.binary.getFullPathName();
+    }
 }

@@ -151,6 +151,28 @@ TEST_F (HostStateTest, ANamedPresetIsLoadedWhileTheStateValuesWin)
     EXPECT_EQ (element->getStringAttribute ("PresetFilename"), "chosen.pmt");
 }
 
+TEST_F (HostStateTest, PresetNamesOfAnyCharactersComeBack)
+{
+    // The writer escapes markup, controls and everything beyond ASCII as
+    // references, which the reader must turn back into the same names.
+    const auto folder = processor.presets->rootFolder.getChildFile (
+        juce::String::fromUTF8 ("state-test \xc3\xbc & <\xe2\x82\xac> ") + juce::Uuid().toString());
+    const auto file = folder.getChildFile (juce::String::fromUTF8 ("Gr\xc3\xb6\xc3\x9f"
+                                                                   "e \"1\"\t'\xf0\x9f\x8e\xb8'.pmt"));
+    folder.createDirectory();
+    file.replaceWithText (markerPreset);
+
+    int folderIndex, entryIndex;
+    processor.presets->getIndexesPreset (file, folderIndex, entryIndex);
+    processor.presets->loadPreset (folderIndex, entryIndex);
+    const auto saved = stateOf (processor);
+
+    TarvolinAudioProcessor restored;
+    restore (restored, saved);
+    EXPECT_EQ (restored.presets->getLoadedFilePreset(), file);
+    folder.deleteRecursively();
+}
+
 TEST_F (HostStateTest, APresetGoneFromDiskLeavesTheStoreAsItWas)
 {
     const PresetInTree preset (processor, markerPreset);

@@ -3,6 +3,7 @@
 // AddressSanitizer and UndefinedBehaviorSanitizer in CI.
 
 #include "engine/PluginProcessor.h"
+#include "engine/SafeXml.h"
 
 #include "support/StateBlob.h"
 #include "support/TemporaryFolder.h"
@@ -368,4 +369,105 @@ TEST_F (HostileInput, TruncatedPresetFiles)
     }
 
     expectFiniteAudioFromEverySlot (processor, "truncated presets");
+}
+
+//==============================================================================
+namespace
+{
+juce::MemoryBlock bytesOf (std::initializer_list<int> values)
+{
+    juce::MemoryBlock block;
+
+    for (auto value : values)
+    {
+        const auto byte = (juce::uint8) value;
+        block.append (&byte, 1);
+    }
+
+    return block;
+}
+
+juce::MemoryBlock joined (juce::MemoryBlock first, const juce::MemoryBlock& second)
+{
+    first.append (second.getData(), second.getSize());
+    return first;
+}
+
+/** "<a>" followed by an overlong '<' and "a>" many times. */
+juce::MemoryBlock overlongNesting (int count)
+{
+    juce::MemoryOutputStream out;
+    out.write ("<a>", 3);
+
+    for (int i = 0; i < count; ++i)
+        out.write ("\xc0\xbc"
+                   "a>",
+                   4);
+
+    return out.getMemoryBlock();
+}
+
+juce::MemoryBlock wrapped (const juce::MemoryBlock& text)
+{
+    juce::MemoryOutputStream out;
+    out.writeInt (0x21324356);
+    out.writeInt ((int) text.getSize());
+    out << text;
+    out.writeByte (0);
+    return out.getMemoryBlock();
+}
+
+/** A preset holding `count` attributes with names never seen before. */
+juce::MemoryBlock manyNames (int count)
+{
+    juce::MemoryOutputStream out;
+    out << "<Gadgets NumParameters=\"40\" PRM10=\"0.25\"";
+
+    for (int i = 0; i < count; ++i)
+        out << " n" << juce::String::toHexString (i) << "=\"1\"";
+
+    out << "/>";
+    return out.getMemoryBlock();
+}
+} // namespace
+
+TEST_F (HostileInput, InputsThatCrashedOrHungEarlierBuilds)
+{
+    // Read past the buffer, looped for ever, overflowed the stack, or took
+    // seconds in the framework's parser. Each now reads as malformed: the
+    // values stay as they were.
+    const auto overlongQuestionMark =
+        bytesOf ({ 0x3c, 0x61, 0x3e, 0x3c, 0xc0, 0xbf, 0x3f, 0x3e, 0x78, 0x3c, 0x2f, 0x61, 0x3e });
+
+    struct Case
+    {
+        const char* name;
+        juce::MemoryBlock state, preset;
+    };
+
+    for (const auto& c :
+         { Case { "cut declaration",
+                  bytesOf (
+                      { 0x56, 0x43, 0x32, 0x21, 0x09, 0, 0, 0, 0x3c, 0x3f, 0x3c, 0x3f, 0x78, 0x6d, 0x6c, 0x80, 0xc3 }),
+                  {} },
+           Case { "overlong '?'",
+                  joined (bytesOf ({ 0x56, 0x43, 0x32, 0x21, 0x0d, 0, 0, 0 }), overlongQuestionMark),
+                  overlongQuestionMark },
+           Case { "overlong nesting", wrapped (overlongNesting (50000)), overlongNesting (50000) },
+           Case { "160,000 attribute names", wrapped (manyNames (160000)), manyNames (160000) } })
+    {
+        processor.setParameter (3, 0.9f);
+        restore (c.state);
+        EXPECT_EQ (processor.params.getValue (3), 0.9f) << c.name;
+
+        if (c.preset.isEmpty())
+            continue;
+
+        loadPresetBytes (c.preset);
+        EXPECT_EQ (processor.params.getValue (3), 0.9f) << c.name;
+    }
+
+    // The same attributes, few enough, do load.
+    loadPresetBytes (manyNames (SafeXml::maxAttributes - 2));
+    EXPECT_EQ (processor.params.getValue (3), 0.25f);
 }

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The built LV2 bundle in hosts outside the framework: lilv's tools must list
 # it under its full URI, and jalv must run it against a dummy JACK server of
-# our own for a couple of seconds without crashing.
+# our own for a couple of seconds without crashing. The plug-in's files must
+# land in the configuration folder, never beside the bundle, where every LV2
+# host would take them for another bundle.
 #
 # usage: lv2_outside_host.sh <folder holding Tarvolin.lv2> <plug-in URI>
 set -euo pipefail
 
 [ -d "${1:-}" ] || { echo "usage: $0 <folder holding Tarvolin.lv2> <plug-in URI>" >&2; exit 2; }
-lv2_folder=$(cd "$1" && pwd) # lilv takes absolute paths only
 uri="$2"
 run_seconds=2
 
@@ -17,22 +18,6 @@ for tool in lv2ls lv2info jackd jack_lsp jalv timeout; do
     command -v "$tool" >/dev/null || fail "$tool is missing (packages lilv-utils, jackd2, jalv)"
 done
 
-# Only the bundle under test: nothing installed elsewhere may answer for it.
-export LV2_PATH="$lv2_folder"
-
-lv2ls | grep -qxF "$uri" || fail "lv2ls does not list $uri; it lists: $(lv2ls | tr '\n' ' ')"
-
-info=$(lv2info "$uri") || fail "lv2info cannot read $uri"
-grep -q "Name: *Tarvolin$" <<<"$info" || fail "lv2info shows no name Tarvolin"
-for port in audio_in_1 audio_in_2 audio_out_1 audio_out_2; do
-    grep -q "Symbol: *$port$" <<<"$info" || fail "lv2info shows no port $port"
-done
-
-# A JACK server of our own, under a name no other run uses; clients must
-# never start one on their own.
-export JACK_DEFAULT_SERVER="tarvolin-test-$$-$RANDOM"
-export JACK_NO_START_SERVER=1
-export JACK_NO_AUDIO_RESERVATION=1
 work_dir=$(mktemp -d)
 jackd_pid=""
 jalv_pid=""
@@ -51,6 +36,29 @@ cleanup() {
     rm -rf "$work_dir"
 }
 trap cleanup EXIT
+
+# A copy of the bundle alone in a folder of its own, and a configuration
+# folder of our own: nothing installed elsewhere may answer for it, and
+# what it creates is seen.
+lv2_folder="$work_dir/lv2" # lilv takes absolute paths only
+mkdir -p "$lv2_folder"
+cp -r "$1/Tarvolin.lv2" "$lv2_folder/"
+export LV2_PATH="$lv2_folder"
+export XDG_CONFIG_HOME="$work_dir/config"
+
+lv2ls | grep -qxF "$uri" || fail "lv2ls does not list $uri; it lists: $(lv2ls | tr '\n' ' ')"
+
+info=$(lv2info "$uri") || fail "lv2info cannot read $uri"
+grep -q "Name: *Tarvolin$" <<<"$info" || fail "lv2info shows no name Tarvolin"
+for port in audio_in_1 audio_in_2 audio_out_1 audio_out_2; do
+    grep -q "Symbol: *$port$" <<<"$info" || fail "lv2info shows no port $port"
+done
+
+# A JACK server of our own, under a name no other run uses; clients must
+# never start one on their own.
+export JACK_DEFAULT_SERVER="tarvolin-test-$$-$RANDOM"
+export JACK_NO_START_SERVER=1
+export JACK_NO_AUDIO_RESERVATION=1
 
 jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$work_dir/jackd.log" 2>&1 &
 jackd_pid=$!
@@ -99,5 +107,7 @@ grep -q "$uri:preset1 (default)" "$work_dir/jalv.log" || fail "jalv lists no pro
 controls=$(grep -cE ' = -?[0-9.]+$' "$work_dir/jalv.log" || true)
 [ "$controls" -eq 40 ] || fail "jalv shows $controls settable parameters, expected 40"
 kill -0 "$jackd_pid" 2>/dev/null || fail "the JACK server died while the plug-in ran"
+[ -d "$XDG_CONFIG_HOME/Tarvolin/Tarvolin/Presets/Guitar" ] || fail "no preset tree in $XDG_CONFIG_HOME/Tarvolin"
+[ "$(ls -A "$lv2_folder")" = "Tarvolin.lv2" ] || fail "files beside the bundle: $(ls -A "$lv2_folder" | tr '\n' ' ')"
 
 echo "PASS: $uri listed by lilv and run by jalv"
