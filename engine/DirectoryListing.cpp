@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <dirent.h>
+#include <memory>
 #include <sys/stat.h>
 
 namespace
@@ -14,23 +15,6 @@ bool hasExtension (const juce::String& name, juce::StringRef extension)
 {
     return juce::File::areFileNamesCaseSensitive() ? name.endsWith (extension) : name.endsWithIgnoreCase (extension);
 }
-
-/** Closes the folder however the listing ends. */
-struct FolderHandle
-{
-    explicit FolderHandle (const juce::File& folder)
-        : dir (opendir (folder.getFullPathName().toRawUTF8()))
-    {
-    }
-
-    ~FolderHandle()
-    {
-        if (dir != nullptr)
-            closedir (dir);
-    }
-
-    DIR* const dir;
-};
 } // namespace
 
 juce::Array<juce::File> DirectoryListing::folders (const juce::File& parent)
@@ -52,12 +36,13 @@ juce::Array<juce::File>
     if (parent == juce::File())
         return found;
 
-    const FolderHandle handle (parent);
+    // Closed however the listing ends.
+    const std::unique_ptr<DIR, int (*) (DIR*)> dir (opendir (parent.getFullPathName().toRawUTF8()), closedir);
 
-    if (handle.dir == nullptr)
+    if (dir == nullptr)
         return found;
 
-    while (const auto* entry = readdir (handle.dir))
+    while (const auto* entry = readdir (dir.get()))
     {
         const auto* rawName = entry->d_name;
 
@@ -72,7 +57,7 @@ juce::Array<juce::File>
         // stat follows links, and fails with ELOOP on a loop.
         struct stat status;
 
-        if (fstatat (dirfd (handle.dir), rawName, &status, 0) != 0)
+        if (fstatat (dirfd (dir.get()), rawName, &status, 0) != 0)
             continue;
 
         const auto isWanted = kind == Kind::folder
