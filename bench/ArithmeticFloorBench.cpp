@@ -9,6 +9,8 @@
 #include "engine/gadgets/GadgetN04.h"
 #include "engine/gadgets/GadgetN10.h"
 
+#include "BenchNoise.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -18,16 +20,6 @@
 namespace
 {
 constexpr double benchSampleRate = 48000.0;
-
-std::vector<float> noise (int numSamples, unsigned seed)
-{
-    std::mt19937 generator (seed);
-    std::uniform_real_distribution<float> distribution (-0.25f, 0.25f);
-    std::vector<float> samples ((size_t) numSamples);
-    for (auto& x : samples)
-        x = distribution (generator);
-    return samples;
-}
 
 void countFrames (benchmark::State& state, int blockSize)
 {
@@ -41,7 +33,7 @@ void BM_LadderStepsAlone (benchmark::State& state)
 {
     const auto blockSize = (int) state.range (0);
     const auto g = (float) std::tan (20000.0f * 3.1415927f / (float) benchSampleRate);
-    const auto inputL = noise (blockSize, 1), inputR = noise (blockSize, 2);
+    const auto inputL = benchNoise (blockSize, 1), inputR = benchNoise (blockSize, 2);
     std::vector<float> left ((size_t) blockSize), right ((size_t) blockSize);
     float statesL[GadgetN10::numStages] {}, statesR[GadgetN10::numStages] {};
     float previousL = 0.0f, previousR = 0.0f;
@@ -70,7 +62,7 @@ void BM_CrusherFiltersAlone (benchmark::State& state)
     crusher.updateCoefficients();
     const auto section = crusher.filter;
     forms::Biquad::State stateL, stateR;
-    const auto inputL = noise (blockSize, 3), inputR = noise (blockSize, 4);
+    const auto inputL = benchNoise (blockSize, 3), inputR = benchNoise (blockSize, 4);
     std::vector<float> left ((size_t) blockSize), right ((size_t) blockSize);
 
     for (auto _ : state)
@@ -100,7 +92,7 @@ void BM_TubePair (benchmark::State& state)
         stage.initProcessing (benchSampleRate, blockSize);
     }
 
-    const auto inputL = noise (blockSize, 5), inputR = noise (blockSize, 6);
+    const auto inputL = benchNoise (blockSize, 5), inputR = benchNoise (blockSize, 6);
     auto left = inputL, right = inputR;
 
     for (auto _ : state)

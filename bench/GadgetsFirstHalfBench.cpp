@@ -7,6 +7,8 @@
 #include "engine/gadgets/GadgetN09.h"
 #include "engine/gadgets/GadgetN10.h"
 
+#include "BenchNoise.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -35,16 +37,6 @@ constexpr Controls rezovIdidizHeavy { 1.0, 1.0, 1.0, 0.5 };
 constexpr Controls dovidUdizurDefault { 0.5, 0.2, 0.3, 0.0 };
 constexpr Controls dovidUdizurHeavy { 1.0, 0.9, 0.0, 0.0 };
 
-std::vector<float> noise (int numSamples, unsigned seed)
-{
-    std::mt19937 generator (seed);
-    std::uniform_real_distribution<float> distribution (-0.25f, 0.25f);
-    std::vector<float> samples ((size_t) numSamples);
-    for (auto& x : samples)
-        x = distribution (generator);
-    return samples;
-}
-
 template <typename Gadget>
 void runGadget (benchmark::State& state, Controls controls)
 {
@@ -54,7 +46,7 @@ void runGadget (benchmark::State& state, Controls controls)
     gadget->setParameters (controls[0], controls[1], controls[2], controls[3], 0);
     gadget->reset();
 
-    const auto inputL = noise (blockSize, 1), inputR = noise (blockSize, 2);
+    const auto inputL = benchNoise (blockSize, 1), inputR = benchNoise (blockSize, 2);
     auto left = inputL, right = inputR;
 
     for (auto _ : state)
