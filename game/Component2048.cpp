@@ -60,7 +60,7 @@ constexpr int textColumnWidthPx = 180;
 
 const char* const descriptionText =
     "2048: slide every tile with the arrow keys or the pads; two equal tiles that meet become one. "
-    "Our take on the open-source puzzle of 2014, itself grown from an earlier tile-merging game.";
+    "Reach the 2048 tile, then keep going for the best score.";
 const char* const challengeText =
     "If you are able to get a score higher than 5000, something cool is going to happen !";
 const char* const unlockText = "Because your maximum score has been higher than 5000, you have unlocked the HOT new "
