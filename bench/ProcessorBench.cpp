@@ -31,13 +31,28 @@ void setHeavyCombPatch (TarvolinAudioProcessor& processor)
     }
 }
 
-void runProcessBlock (benchmark::State& state, bool heavy)
+/** The costliest chain measured: four diode ladders with HOT on, at their
+    default controls. */
+void setFourLaddersHotPatch (TarvolinAudioProcessor& processor)
+{
+    constexpr float ladderChoice = 3.0f / 13.0f;
+
+    for (int slot = 0; slot < TarvolinAudioProcessor::numSlots; ++slot)
+    {
+        auto index = [slot] (int kind) { return ParameterMapping::indexOf (slot, kind); };
+        processor.setParameter (index (ParameterMapping::enabled), 1.0f);
+        processor.setParameter (index (ParameterMapping::algorithm), ladderChoice);
+        processor.setParameter (index (ParameterMapping::hot), 1.0f);
+    }
+}
+
+void runProcessBlock (benchmark::State& state, void (*setPatch) (TarvolinAudioProcessor&))
 {
     const auto blockSize = (int) state.range (0);
     auto processor = std::make_unique<TarvolinAudioProcessor>();
 
-    if (heavy)
-        setHeavyCombPatch (*processor);
+    if (setPatch != nullptr)
+        setPatch (*processor);
 
     processor->prepareToPlay (benchSampleRate, blockSize);
     juce::AudioBuffer<float> input (2, blockSize), buffer (2, blockSize);
@@ -58,9 +73,11 @@ void runProcessBlock (benchmark::State& state, bool heavy)
     state.counters["realtime_factor"] = benchmark::Counter (samples / benchSampleRate, benchmark::Counter::kIsRate);
 }
 
-void BM_ProcessBlockDefault (benchmark::State& state) { runProcessBlock (state, false); }
-void BM_ProcessBlockFourCombs (benchmark::State& state) { runProcessBlock (state, true); }
+void BM_ProcessBlockDefault (benchmark::State& state) { runProcessBlock (state, nullptr); }
+void BM_ProcessBlockFourCombs (benchmark::State& state) { runProcessBlock (state, setHeavyCombPatch); }
+void BM_ProcessBlockFourLaddersHot (benchmark::State& state) { runProcessBlock (state, setFourLaddersHotPatch); }
 } // namespace
 
 BENCHMARK (BM_ProcessBlockDefault)->Arg (32)->Arg (64)->Arg (256)->Arg (1024);
 BENCHMARK (BM_ProcessBlockFourCombs)->Arg (32)->Arg (64)->Arg (256)->Arg (1024);
+BENCHMARK (BM_ProcessBlockFourLaddersHot)->Arg (64)->Arg (512);

@@ -9,27 +9,6 @@ namespace
 {
 constexpr float outputHighPassHz = 30.0f;
 constexpr float headroomDb = 12.0f;
-constexpr float plateScale = 0.005f;
-// Below this grid-to-cathode voltage the grid draws no current.
-constexpr double gridConductionVolts = -0.251096833179776;
-
-/** Rational tanh-like shaper: odd, slope 1/2 at 0, limits of +-1. */
-inline float shape (float u) noexcept
-{
-    const auto a = std::abs (u);
-    const auto t = (a + 3.0f) * a + 6.0f;
-    return u * t / (t * a + 12.0f);
-}
-
-/** Fitted grid law; g equals v (no grid current) below conduction. */
-inline float gridLaw (float v) noexcept
-{
-    if ((double) v <= gridConductionVolts)
-        return v;
-
-    const auto v3 = v * v * v;
-    return ((-9.449697e-12f * v3 + 8.42395e-6f) * v3 + 0.02942225f * v - 0.22971919f) - 0.0006697137f * v * v;
-}
 } // namespace
 
 void DriveProcessing::setParameters (float driveDb)
@@ -42,6 +21,7 @@ void DriveProcessing::setParameters (float driveDb)
 void DriveProcessing::initProcessing (double newSampleRate, int)
 {
     sampleRate = newSampleRate;
+    needsUpdate = true;
     reset();
 }
 
@@ -70,6 +50,7 @@ void DriveProcessing::updateCoefficients()
 
     inGain = std::pow (10.0f, drive / 20.0f);
     outGain = std::max (1.0f, std::pow (10.0f, (headroomDb - drive) / 20.0f));
+    needsUpdate = false;
 }
 
 bool DriveProcessing::hasFiniteState() const noexcept
@@ -77,28 +58,22 @@ bool DriveProcessing::hasFiniteState() const noexcept
     return std::isfinite (vk) && std::isfinite (ip) && std::isfinite (ig) && std::isfinite (hpState);
 }
 
-float DriveProcessing::processSample (float x) noexcept
+tube::Coefficients<float> DriveProcessing::currentCoefficients() const noexcept
 {
-    const auto cathodeCurrent = ip + ig;
+    return { dt, invCk, invRk, inGain, supply, invRp, gridGain, hpB0, hpB1, hpA1, outGain };
+}
 
-    // One midpoint step of dVk/dt = (I - Vk / Rk) / Ck with I held.
-    const auto vMid = vk + 0.5f * dt * invCk * (cathodeCurrent - invRk * vk);
-    const auto vkNew = vk + dt * invCk * (cathodeCurrent - invRk * vMid);
+tube::State<float> DriveProcessing::currentState() const noexcept
+{
+    return { vk, ip, ig, hpState };
+}
 
-    const auto vgk = inGain * x - vkNew;
-    auto vp = 200.0f - 100.0f * shape (vgk + 1.5f);
-
-    if (vgk > 0.0f)
-        vp = vp * (1.0f - 0.006f * vgk);
-
-    ip = (supply - vp) * invRp;
-    ig = (vgk - gridLaw (vgk)) * gridGain;
-
-    const auto h = hpB0 * vp + hpState;
-    hpState = hpB1 * vp - hpA1 * h;
-
-    vk = vkNew;
-    return h * plateScale * outGain;
+void DriveProcessing::setState (const tube::State<float>& state) noexcept
+{
+    vk = state.vk;
+    ip = state.ip;
+    ig = state.ig;
+    hpState = state.hpState;
 }
 
 void DriveProcessing::processSamples (float* samples, int numSamples)
@@ -109,9 +84,13 @@ void DriveProcessing::processSamples (float* samples, int numSamples)
     if (needsUpdate)
         updateCoefficients();
 
-    for (int i = 0; i < numSamples; ++i)
-        samples[i] = processSample (samples[i]);
+    const auto coefficients = currentCoefficients();
+    auto state = currentState();
 
+    for (int i = 0; i < numSamples; ++i)
+        samples[i] = tube::step (coefficients, state, samples[i]);
+
+    setState (state);
     endBlock();
 }
 
@@ -136,18 +115,40 @@ void DriveProcessing::processPair (DriveProcessing& first,
         return;
     }
 
-    if (first.needsUpdate)
-        first.updateCoefficients();
-
-    if (second.needsUpdate)
-        second.updateCoefficients();
+    Pair pair (first, second);
 
     for (int i = 0; i < numSamples; ++i)
     {
-        firstSamples[i] = first.processSample (firstSamples[i]);
-        secondSamples[i] = second.processSample (secondSamples[i]);
+        const auto output = pair.process (lanes::fromStereo (firstSamples[i], secondSamples[i]));
+        firstSamples[i] = lanes::left (output);
+        secondSamples[i] = lanes::right (output);
     }
 
-    first.endBlock();
-    second.endBlock();
+    pair.finish();
+}
+
+DriveProcessing::Pair::Pair (DriveProcessing& leftStage, DriveProcessing& rightStage) noexcept
+    : left (leftStage), right (rightStage)
+{
+    for (auto* stage : { &left, &right })
+        if (stage->needsUpdate)
+            stage->updateCoefficients();
+
+    const auto l = left.currentCoefficients(), r = right.currentCoefficients();
+    const auto both = [] (float leftValue, float rightValue) { return lanes::fromStereo (leftValue, rightValue); };
+    coefficients = { both (l.dt, r.dt),           both (l.invCk, r.invCk),       both (l.invRk, r.invRk),
+                     both (l.inGain, r.inGain),   both (l.supply, r.supply),     both (l.invRp, r.invRp),
+                     both (l.gridGain, r.gridGain), both (l.hpB0, r.hpB0),       both (l.hpB1, r.hpB1),
+                     both (l.hpA1, r.hpA1),       both (l.outGain, r.outGain) };
+    state = { both (left.vk, right.vk), both (left.ip, right.ip), both (left.ig, right.ig),
+              both (left.hpState, right.hpState) };
+}
+
+void DriveProcessing::Pair::finish() noexcept
+{
+    left.setState ({ lanes::left (state.vk), lanes::left (state.ip), lanes::left (state.ig), lanes::left (state.hpState) });
+    right.setState ({ lanes::right (state.vk), lanes::right (state.ip), lanes::right (state.ig),
+                      lanes::right (state.hpState) });
+    left.endBlock();
+    right.endBlock();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "dsp/FloatLanes.h"
+#include "dsp/TubeStep.h"
+
 /** Mono triode gain stage behind a slot's "hot" switch: a common-cathode
     triode with a bypassed cathode resistor and a plate load, then a 30 Hz
     output coupling high-pass. Inverting, asymmetric soft saturation whose
@@ -14,15 +17,34 @@ public:
     void reset();
     void processSamples (float* samples, int numSamples);
 
-    /** Two stages over two buffers of the same length in one loop: each
-        stage is a long chain of dependent operations per sample, and two
-        chains side by side take hardly longer than one. The same values as
-        two processSamples calls. */
+    /** Two stages over two buffers of the same length in one loop, as one
+        vector. The same values as two processSamples calls. */
     static void processPair (DriveProcessing& first,
                              float* firstSamples,
                              DriveProcessing& second,
                              float* secondSamples,
                              int numSamples);
+
+    /** A slot's left and right stages stepped together, one sample at a time,
+        so that a gadget can run them inside its own sample loop: its
+        recurrence and theirs then overlap instead of following each other.
+        Only for two active stages; finish() must end every block. */
+    class Pair
+    {
+    public:
+        Pair (DriveProcessing& left, DriveProcessing& right) noexcept;
+
+        forcedinline FloatLanes process (FloatLanes input) noexcept { return tube::step (coefficients, state, input); }
+
+        /** Hands the states back to the two stages and ends their block. */
+        void finish() noexcept;
+
+    private:
+        DriveProcessing& left;
+        DriveProcessing& right;
+        tube::Coefficients<FloatLanes> coefficients;
+        tube::State<FloatLanes> state;
+    };
 
     float drive = 0.0f;
     float inGain = 1.0f;
@@ -52,6 +74,8 @@ public:
 private:
     void updateCoefficients();
     void endBlock() noexcept;
-    float processSample (float x) noexcept;
     bool hasFiniteState() const noexcept;
+    tube::Coefficients<float> currentCoefficients() const noexcept;
+    tube::State<float> currentState() const noexcept;
+    void setState (const tube::State<float>& state) noexcept;
 };

@@ -69,8 +69,8 @@ void GadgetManager::processSamples (float* left, float* right, int numSamples, f
         gadget->reset();
     }
 
-    gadget->processSamples (left, right, numSamples, bpm);
-
     if (hot)
-        DriveProcessing::processPair (drives[0], left, drives[1], right, numSamples);
+        gadget->processSamplesThenDrive (left, right, numSamples, bpm, drives[0], drives[1]);
+    else
+        gadget->processSamples (left, right, numSamples, bpm);
 }

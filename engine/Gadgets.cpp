@@ -1,5 +1,7 @@
 #include "Gadgets.h"
 
+#include "dsp/DriveProcessing.h"
+
 void Gadgets::setParameters (double newP1, double newP2, double newP3, double newP4, int impulse)
 {
     p1 = (float) newP1;
@@ -36,4 +38,15 @@ void Gadgets::describe (const char* gadgetName,
     i = 0;
     for (auto value : defaults)
         *controls[i++] = value;
+}
+
+void Gadgets::processSamplesThenDrive (float* left,
+                                      float* right,
+                                      int numSamples,
+                                      float bpm,
+                                      DriveProcessing& leftDrive,
+                                      DriveProcessing& rightDrive)
+{
+    processSamples (left, right, numSamples, bpm);
+    DriveProcessing::processPair (leftDrive, left, rightDrive, right, numSamples);
 }

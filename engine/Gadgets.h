@@ -4,6 +4,8 @@
 
 #include <juce_core/juce_core.h>
 
+class DriveProcessing;
+
 /** Base of the fourteen effect algorithms ("gadgets") a slot can run.
 
     The engine calls the virtual operations; the editor only reads the
@@ -27,6 +29,16 @@ public:
 
     /** Processes both channels in place; bpm is the host tempo, 0 when unknown. */
     virtual void processSamples (float* left, float* right, int numSamples, float bpm) = 0;
+
+    /** processSamples, then the slot's two tube stages over the block. A
+        gadget may run the stages inside its own sample loop instead, with
+        the same result. */
+    virtual void processSamplesThenDrive (float* left,
+                                          float* right,
+                                          int numSamples,
+                                          float bpm,
+                                          DriveProcessing& leftDrive,
+                                          DriveProcessing& rightDrive);
 
     /** Derives every coefficient from p1..p4, the impulse choice and the sample rate. */
     virtual void updateCoefficients() = 0;

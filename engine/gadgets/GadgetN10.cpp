@@ -52,6 +52,33 @@ void GadgetN10::reset()
 
 void GadgetN10::processSamples (float* left, float* right, int numSamples, float)
 {
+    processBlock (left, right, numSamples, [] (FloatLanes output) { return output; });
+}
+
+/* With HOT on, the tube stages run inside the ladder's sample loop: both are
+   long chains of dependent operations per sample, and side by side they
+   take hardly longer than the ladder alone. */
+void GadgetN10::processSamplesThenDrive (float* left,
+                                         float* right,
+                                         int numSamples,
+                                         float bpm,
+                                         DriveProcessing& leftDrive,
+                                         DriveProcessing& rightDrive)
+{
+    if (! (prepared && leftDrive.active && rightDrive.active))
+    {
+        Gadgets::processSamplesThenDrive (left, right, numSamples, bpm, leftDrive, rightDrive);
+        return;
+    }
+
+    DriveProcessing::Pair drives (leftDrive, rightDrive);
+    processBlock (left, right, numSamples, [&drives] (FloatLanes output) { return drives.process (output); });
+    drives.finish();
+}
+
+template <typename AfterLadder>
+void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLadder&& afterLadder)
+{
     if (! beginBlock())
         return;
 
@@ -63,10 +90,10 @@ void GadgetN10::processSamples (float* left, float* right, int numSamples, float
     const auto logRange = std::log10 (highestCutoffHz) - logLowest;
 
     // States in locals for the loop: the buffers cannot then alias them.
-    float ladderStatesL[numStages], ladderStatesR[numStages];
-    std::copy (std::begin (ladderL), std::end (ladderL), ladderStatesL);
-    std::copy (std::begin (ladderR), std::end (ladderR), ladderStatesR);
-    auto previousL = prevInputL, previousR = prevInputR;
+    FloatLanes states[numStages];
+    for (int stage = 0; stage < numStages; ++stage)
+        states[stage] = lanes::fromStereo (ladderL[stage], ladderR[stage]);
+    auto previous = lanes::fromStereo (prevInputL, prevInputR);
     auto detector = meanSquare, follower = envelope, phase = lfoPhase, g = cutoffG;
     const auto detectorK = detectorCoeff, attackK = attackCoeff, releaseK = releaseCoeff;
     const auto envelopeDepth = envDepth, depth = lfoDepth;
@@ -94,14 +121,20 @@ void GadgetN10::processSamples (float* left, float* right, int numSamples, float
             g = forms::prewarp (cutoffHz, fs);
         }
 
-        left[i] = ladderStep (left[i], previousL, ladderStatesL, g, k);
-        right[i] = ladderStep (right[i], previousR, ladderStatesR, g, k);
+        // Both channels' ladders as one vector.
+        const auto output = afterLadder (ladderStep (lanes::fromStereo (left[i], right[i]), previous, states, g, k));
+        left[i] = lanes::left (output);
+        right[i] = lanes::right (output);
     }
 
-    std::copy (std::begin (ladderStatesL), std::end (ladderStatesL), ladderL);
-    std::copy (std::begin (ladderStatesR), std::end (ladderStatesR), ladderR);
-    prevInputL = previousL;
-    prevInputR = previousR;
+    for (int stage = 0; stage < numStages; ++stage)
+    {
+        ladderL[stage] = lanes::left (states[stage]);
+        ladderR[stage] = lanes::right (states[stage]);
+    }
+
+    prevInputL = lanes::left (previous);
+    prevInputR = lanes::right (previous);
     meanSquare = detector;
     envelope = follower;
     lfoPhase = phase;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/DriveProcessing.h"
+#include "dsp/FloatLanes.h"
 #include "engine/GadgetForms.h"
 #include "engine/Gadgets.h"
 
@@ -16,6 +18,12 @@ public:
 
     void reset() override;
     void processSamples (float* left, float* right, int numSamples, float bpm) override;
+    void processSamplesThenDrive (float* left,
+                                  float* right,
+                                  int numSamples,
+                                  float bpm,
+                                  DriveProcessing& leftDrive,
+                                  DriveProcessing& rightDrive) override;
     void updateCoefficients() override;
 
     static constexpr int numStages = 4;
@@ -34,8 +42,10 @@ public:
     // The position cutoffG was derived from; not a number until the first sample.
     float cutoffPosition = std::numeric_limits<float>::quiet_NaN();
 
-    /** One sample of one channel's ladder at cutoff g = tan(pi fc / fs) and resonance k. */
-    static float ladderStep (float input, float& previousInput, float (&states)[numStages], float g, float k) noexcept;
+    /** One sample of the ladder at cutoff g = tan(pi fc / fs) and resonance k:
+        of one channel as a float, or of both as FloatLanes. */
+    template <typename Value>
+    static Value ladderStep (Value input, Value& previousInput, Value (&states)[numStages], float g, float k) noexcept;
 
     // The diode ladder's coupling: adjacent stages see their voltage difference
     // through this factor, the last stage its path to ground through a third of it.
@@ -43,9 +53,15 @@ public:
     static constexpr float groundCoupling = 0.18155411f;
 
 private:
+    /** The block loop; afterLadder takes each sample's output as FloatLanes
+        and returns what goes out. */
+    template <typename AfterLadder>
+    void processBlock (float* left, float* right, int numSamples, AfterLadder&& afterLadder);
+
     /** tanh(v) / v as the [3/3] Pade approximant: 1 at 0, falling towards 1/15,
         never 0, so every conductance of the ladder stays positive. */
-    static float diodeConductance (float v) noexcept
+    template <typename Value>
+    static Value diodeConductance (Value v) noexcept
     {
         const auto u = v * v;
         return ((u + 105.0f) * u + 945.0f) / ((15.0f * u + 420.0f) * u + 945.0f);
@@ -56,10 +72,11 @@ private:
    sample (the diodes' nonlinearity taken from the previous states); the loop
    they form is then linear and solved in closed form for the last stage's
    output, the other stages follow by back-substitution, and the four
-   integrators take a trapezoidal step. Defined here and inlined, so both
-   channels' steps interleave in a sample loop. */
-forcedinline float
-    GadgetN10::ladderStep (float x, float& previousInput, float (&states)[numStages], float g, float k) noexcept
+   integrators take a trapezoidal step. Defined here and inlined into the
+   sample loop. */
+template <typename Value>
+forcedinline Value
+    GadgetN10::ladderStep (Value x, Value& previousInput, Value (&states)[numStages], float g, float k) noexcept
 {
     auto& s1 = states[0];
     auto& s2 = states[1];

@@ -130,28 +130,50 @@ TEST (GadgetManager, ASwitchedInGadgetStartsFromSilenceWithItsControls)
 
 TEST (GadgetManager, HotRunsTheTubeStagesAfterTheGadgetPerChannel)
 {
+    // The comb runs its block and then both stages as one vector; the ladder
+    // runs the stages inside its own sample loop. Either way each channel
+    // must come out as one scalar stage would make it, also when the input
+    // drives the grid into conduction.
+    for (const int gadget : { 0, 3 })
+        for (const float inputGain : { 1.0f, 8.0f })
+        {
+            GadgetManager slot, separate;
+            for (auto* manager : { &slot, &separate })
+            {
+                manager->initProcessing (rate, blockSize);
+                manager->setCurrentIndex (gadget);
+                manager->getCurrentAlgorithmObject()->setParameters (0.2, 0.9, 0.6, 0.5, 0);
+            }
+
+            DriveProcessing leftStage, rightStage;
+            for (auto* stage : { &leftStage, &rightStage })
+            {
+                stage->setParameters (GadgetManager::driveDb);
+                stage->initProcessing (rate, blockSize);
+            }
+
+            for (int blockIndex = 0; blockIndex < 3; ++blockIndex)
+            {
+                Block block;
+                for (auto* channel : { &block.left, &block.right })
+                    for (auto& sample : *channel)
+                        sample *= inputGain;
+
+                auto expected = block;
+                process (slot, block, true);
+                process (separate, expected, false);
+                leftStage.processSamples (expected.left.data(), blockSize);
+                rightStage.processSamples (expected.right.data(), blockSize);
+
+                EXPECT_EQ (block.left, expected.left) << "gadget " << gadget << ", gain " << inputGain;
+                EXPECT_EQ (block.right, expected.right) << "gadget " << gadget << ", gain " << inputGain;
+            }
+        }
+
     GadgetManager slot;
     slot.initProcessing (rate, blockSize);
-    slot.getAlgorithmObject (0)->setParameters (0.2, 0.1, 0.0, 0.5, 0);
-
-    GadgetManager separate;
-    separate.initProcessing (rate, blockSize);
-    separate.getAlgorithmObject (0)->setParameters (0.2, 0.1, 0.0, 0.5, 0);
-    DriveProcessing leftStage, rightStage;
-    for (auto* stage : { &leftStage, &rightStage })
-    {
-        stage->setParameters (10.0f);
-        stage->initProcessing (rate, blockSize);
-    }
-
-    Block block, expected;
-    process (slot, block, true);
-    process (separate, expected, false);
-    leftStage.processSamples (expected.left.data(), blockSize);
-    rightStage.processSamples (expected.right.data(), blockSize);
-
-    EXPECT_EQ (block.left, expected.left);
-    EXPECT_EQ (block.right, expected.right);
+    Block warm;
+    process (slot, warm, true);
 
     // With hot off the stages are skipped and keep their state.
     const auto frozen = slot.drives[0].vk;

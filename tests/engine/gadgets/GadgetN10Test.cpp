@@ -266,3 +266,29 @@ TEST (Virozidur, GoldenSnapshots)
         EXPECT_EQ (verifyGolden (c.name, interleaveChannels (signal)), "") << c.name;
     }
 }
+
+TEST (Virozidur, BothChannelsAsOneVectorEqualTheStepOfEachChannel)
+{
+    // The gadget runs both channels' ladders as one vector; each lane must be
+    // the float step of its channel, from a quiet input to one that saturates
+    // the diodes, at full resonance and at the lowest cutoff.
+    for (const float k : { 0.5f, 7.0f })
+        for (const float g : { 0.0026f, 1.73f })
+        {
+            const auto left = testsignals::noiseWithImpulses (2048, 43), right = testsignals::noiseWithImpulses (2048, 44);
+            float statesL[GadgetN10::numStages] {}, statesR[GadgetN10::numStages] {};
+            FloatLanes states[GadgetN10::numStages] {};
+            float previousL = 0.0f, previousR = 0.0f;
+            FloatLanes previous {};
+
+            for (size_t i = 0; i < left.size(); ++i)
+            {
+                const auto gain = i < 1024 ? 0.01f : 20.0f;
+                const auto expectedL = GadgetN10::ladderStep (left[i] * gain, previousL, statesL, g, k);
+                const auto expectedR = GadgetN10::ladderStep (right[i] * gain, previousR, statesR, g, k);
+                const auto both = GadgetN10::ladderStep (lanes::fromStereo (left[i] * gain, right[i] * gain), previous, states, g, k);
+                ASSERT_EQ (lanes::left (both), expectedL) << "k " << k << ", g " << g << ", sample " << i;
+                ASSERT_EQ (lanes::right (both), expectedR) << "k " << k << ", g " << g << ", sample " << i;
+            }
+        }
+}
