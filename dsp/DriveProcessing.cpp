@@ -135,7 +135,7 @@ DriveProcessing::Pair::Pair (DriveProcessing& leftStage, DriveProcessing& rightS
             stage->updateCoefficients();
 
     const auto l = left.currentCoefficients(), r = right.currentCoefficients();
-    const auto both = [] (float leftValue, float rightValue) { return lanes::fromStereo (leftValue, rightValue); };
+    constexpr auto both = lanes::fromStereo;
     coefficients = { both (l.dt, r.dt),           both (l.invCk, r.invCk),       both (l.invRk, r.invRk),
                      both (l.inGain, r.inGain),   both (l.supply, r.supply),     both (l.invRp, r.invRp),
                      both (l.gridGain, r.gridGain), both (l.hpB0, r.hpB0),       both (l.hpB1, r.hpB1),
