@@ -70,21 +70,22 @@ void EditorHarness::moveTo (juce::Component& target, juce::Point<int> local)
     send (target, local, noButton, nextGestureTime());
 }
 
-void EditorHarness::click (juce::Component& target, juce::Point<int> local)
+void EditorHarness::press (juce::Component& target, juce::Point<int> local, juce::ModifierKeys button)
 {
     moveTo (target, local);
     const auto time = nextGestureTime();
-    send (target, local, leftButton, time);
+    send (target, local, button, time);
     send (target, local, noButton, time);
+}
+
+void EditorHarness::click (juce::Component& target, juce::Point<int> local)
+{
+    press (target, local, leftButton);
 }
 
 void EditorHarness::rightClick (juce::Component& target)
 {
-    const auto centre = target.getLocalBounds().getCentre();
-    moveTo (target, centre);
-    const auto time = nextGestureTime();
-    send (target, centre, rightButton, time);
-    send (target, centre, noButton, time);
+    press (target, target.getLocalBounds().getCentre(), rightButton);
 }
 
 void EditorHarness::doubleClick (juce::Component& target)

@@ -45,6 +45,8 @@ public:
 
 private:
     void send (juce::Component& target, juce::Point<int> local, juce::ModifierKeys buttons, juce::int64 timeMs);
+    /** A move to local, then one button down and up there. */
+    void press (juce::Component& target, juce::Point<int> local, juce::ModifierKeys button);
     juce::int64 nextGestureTime();
 
     juce::int64 clockMs = 0;
