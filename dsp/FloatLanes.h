@@ -19,6 +19,10 @@
 using FloatLanes = float __attribute__ ((vector_size (16)));
 using LaneMask = std::int32_t __attribute__ ((vector_size (16)));
 
+/** A stereo value in double precision: left in lane 0, right in lane 1. */
+using DoubleLanes = double __attribute__ ((vector_size (16)));
+using DoubleLaneMask = std::int64_t __attribute__ ((vector_size (16)));
+
 namespace lanes
 {
 inline FloatLanes fromStereo (float left, float right) noexcept
@@ -35,6 +39,11 @@ inline FloatLanes select (LaneMask mask, FloatLanes whenTrue, FloatLanes whenFal
     return (FloatLanes) (((LaneMask) whenTrue & mask) | ((LaneMask) whenFalse & ~mask));
 }
 
+inline DoubleLanes select (DoubleLaneMask mask, DoubleLanes whenTrue, DoubleLanes whenFalse) noexcept
+{
+    return (DoubleLanes) (((DoubleLaneMask) whenTrue & mask) | ((DoubleLaneMask) whenFalse & ~mask));
+}
+
 inline float select (bool condition, float whenTrue, float whenFalse) noexcept
 {
     return condition ? whenTrue : whenFalse;
@@ -44,6 +53,19 @@ inline FloatLanes abs (FloatLanes value) noexcept
 {
     constexpr std::int32_t allButSign = 0x7fffffff;
     return (FloatLanes) ((LaneMask) value & allButSign);
+}
+
+inline DoubleLanes abs (DoubleLanes value) noexcept
+{
+    constexpr std::int64_t allButSign = 0x7fffffffffffffff;
+    return (DoubleLanes) ((DoubleLaneMask) value & allButSign);
+}
+
+inline DoubleLanes toDouble (FloatLanes value) noexcept { return DoubleLanes { value[0], value[1] }; }
+
+inline FloatLanes toFloat (DoubleLanes value) noexcept
+{
+    return fromStereo ((float) value[0], (float) value[1]);
 }
 
 inline float abs (float value) noexcept

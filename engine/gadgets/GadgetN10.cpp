@@ -76,6 +76,25 @@ void GadgetN10::processSamplesThenDrive (float* left,
     drives.finish();
 }
 
+FloatLanes GadgetN10::preciseLadderStep (FloatLanes input,
+                                         FloatLanes& previousInput,
+                                         FloatLanes (&states)[numStages],
+                                         float g,
+                                         float k) noexcept
+{
+    DoubleLanes preciseStates[numStages];
+    for (int stage = 0; stage < numStages; ++stage)
+        preciseStates[stage] = lanes::toDouble (states[stage]);
+    auto precisePrevious = lanes::toDouble (previousInput);
+
+    const auto output = ladderStep (lanes::toDouble (input), precisePrevious, preciseStates, g, k);
+
+    for (int stage = 0; stage < numStages; ++stage)
+        states[stage] = lanes::toFloat (preciseStates[stage]);
+    previousInput = lanes::toFloat (precisePrevious);
+    return lanes::toFloat (output);
+}
+
 template <typename AfterLadder>
 void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLadder&& afterLadder)
 {
@@ -122,7 +141,10 @@ void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLa
         }
 
         // Both channels' ladders as one vector.
-        const auto output = afterLadder (ladderStep (lanes::fromStereo (left[i], right[i]), previous, states, g, k));
+        const auto input = lanes::fromStereo (left[i], right[i]);
+        const auto ladderOutput = g < smallestSinglePrecisionG ? preciseLadderStep (input, previous, states, g, k)
+                                                               : ladderStep (input, previous, states, g, k);
+        const auto output = afterLadder (ladderOutput);
         left[i] = lanes::left (output);
         right[i] = lanes::right (output);
     }

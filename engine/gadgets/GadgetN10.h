@@ -52,6 +52,15 @@ public:
     static constexpr float stageCoupling = 0.5446623f;
     static constexpr float groundCoupling = 0.18155411f;
 
+    // Where the diode curve's v T(v) reaches 1 (tanh's limit).
+    static constexpr float saturationVolts = 3.6467386f;
+
+    // The back-substitution divides by g three times, so its rounding error
+    // grows as 1 / g^2: in single precision, cutoffs below about 40 Hz x
+    // (rate / 48 kHz) lose the ladder's states within a second. That g is
+    // only reached above 48 kHz, where the step is taken in double precision.
+    static constexpr float smallestSinglePrecisionG = 0.0025f;
+
 private:
     /** The block loop; afterLadder takes each sample's output as FloatLanes
         and returns what goes out. */
@@ -59,13 +68,27 @@ private:
     void processBlock (float* left, float* right, int numSamples, AfterLadder&& afterLadder);
 
     /** tanh(v) / v as the [3/3] Pade approximant: 1 at 0, falling towards 1/15,
-        never 0, so every conductance of the ladder stays positive. */
+        never 0, so every conductance of the ladder stays positive. Past
+        saturationVolts the approximant's v T(v) would pass tanh's limit of
+        1 and keep rising as v / 15: the diodes would turn linear again and a
+        loud input would let a resonant loop grow without end. There the
+        diode carries tanh's limit, 1 / |v|, continuous with the curve below. */
     template <typename Value>
     static Value diodeConductance (Value v) noexcept
     {
         const auto u = v * v;
-        return ((u + 105.0f) * u + 945.0f) / ((15.0f * u + 420.0f) * u + 945.0f);
+        const auto rational = ((u + 105.0f) * u + 945.0f) / ((15.0f * u + 420.0f) * u + 945.0f);
+        const auto magnitude = lanes::abs (v);
+        return lanes::select (magnitude > saturationVolts, 1.0f / magnitude, rational);
     }
+
+    /** The ladder step in double precision, for cutoffs whose g is below
+        smallestSinglePrecisionG; the states stay floats between samples. */
+    static FloatLanes preciseLadderStep (FloatLanes input,
+                                         FloatLanes& previousInput,
+                                         FloatLanes (&states)[numStages],
+                                         float g,
+                                         float k) noexcept;
 };
 
 /* One sample of one channel. The conductances are frozen at the start of the

@@ -15,6 +15,10 @@ constexpr int samplesPerRun = 6000;
 // Far above anything a gadget should produce from a half-scale input; a
 // runaway feedback loop crosses it quickly.
 constexpr float outputBound = 64.0f;
+// The loudest test input is +40 dBFS; a hundred times that is still far
+// below what a runaway state reaches within a fraction of a second.
+constexpr float loudInputPeak = 100.0f;
+constexpr float loudOutputBound = 100.0f * loudInputPeak;
 
 /** Gadgets whose reset is not meant to be repeatable, with the reason. */
 const std::map<int, const char*> nonRepeatableReset = {
@@ -42,6 +46,27 @@ Stereo run (Gadgets& gadget, Stereo signal, int blockSize, float bpm = 120.0f)
         const auto length = std::min (blockSize, samplesPerRun - start);
         gadget.processSamples (signal.left.data() + start, signal.right.data() + start, length, bpm);
     }
+    return signal;
+}
+
+/** Silence, a sine at -6 dBFS, full-scale noise, DC and a sine at +40 dBFS,
+    one after the other: half a second at any rate. */
+Stereo escalatingLevels (double sampleRate)
+{
+    const auto seconds = [sampleRate] (double duration) { return (int) (duration * sampleRate); };
+    Stereo signal;
+
+    auto append = [&signal] (const std::vector<float>& left, const std::vector<float>& right) {
+        signal.left.insert (signal.left.end(), left.begin(), left.end());
+        signal.right.insert (signal.right.end(), right.begin(), right.end());
+    };
+    auto appendBoth = [&append] (const std::vector<float>& both) { append (both, both); };
+
+    appendBoth (std::vector<float> ((size_t) seconds (0.05), 0.0f));
+    appendBoth (testsignals::sine (seconds (0.2), 1000.0, sampleRate, 0.5f));
+    append (testsignals::noiseWithImpulses (seconds (0.1), 3, 1.0f), testsignals::noiseWithImpulses (seconds (0.1), 4, 1.0f));
+    appendBoth (std::vector<float> ((size_t) seconds (0.05), 1.0f));
+    appendBoth (testsignals::sine (seconds (0.1), 110.0, sampleRate, loudInputPeak));
     return signal;
 }
 
@@ -94,6 +119,46 @@ TEST_P (AllGadgets, OutputStaysFiniteAndBoundedAtEveryRateBlockSizeAndSetting)
                 ASSERT_TRUE (testsignals::allFinite (output.left) && testsignals::allFinite (output.right));
                 ASSERT_LT (std::max (testsignals::peakOf (output.left), testsignals::peakOf (output.right)),
                            outputBound);
+            }
+        }
+    }
+}
+
+/* Through the slot, so HOT's tube stages follow the gadget: every corner of
+   the four controls (switches included) and both extreme impulse choices,
+   at the rates hosts run, from silence up to +40 dBFS. */
+TEST_P (AllGadgets, SlotStaysFiniteAndBoundedAtEveryCornerRateAndLevel)
+{
+    constexpr int blockSize = 512;
+    constexpr int numCorners = 16;
+    slot->setCurrentIndex (GetParam());
+
+    for (double rate : { 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 192000.0 })
+    {
+        slot->initProcessing (rate, blockSize);
+        const auto input = escalatingLevels (rate);
+
+        for (int corner = 0; corner < numCorners; ++corner)
+        {
+            for (bool hot : { false, true })
+            {
+                auto bit = [corner] (int control) { return (double) ((corner >> control) & 1); };
+                gadget().setParameters (bit (0), bit (1), bit (2), bit (3), corner % 2 == 0 ? 0 : 7);
+                gadget().reset();
+                for (auto& drive : slot->drives)
+                    drive.reset();
+
+                auto output = input;
+                const auto length = (int) output.left.size();
+                for (int start = 0; start < length; start += blockSize)
+                    slot->processSamples (output.left.data() + start, output.right.data() + start,
+                                          std::min (blockSize, length - start), 120.0f, hot);
+
+                SCOPED_TRACE (testing::Message() << "rate " << rate << " corner " << bit (0) << bit (1) << bit (2)
+                                                 << bit (3) << (hot ? " HOT" : ""));
+                ASSERT_TRUE (testsignals::allFinite (output.left) && testsignals::allFinite (output.right));
+                ASSERT_LT (std::max (testsignals::peakOf (output.left), testsignals::peakOf (output.right)),
+                           loudOutputBound);
             }
         }
     }

@@ -476,3 +476,48 @@ TEST_F (Processor, SwitchingGadgetsAndImpulsesDoesNotAllocate)
 
     EXPECT_EQ (guard.allocations(), 0);
 }
+
+//==============================================================================
+/* The loudest chain a host can set up: every slot on one gadget with Input
+   +20 dB, Output +40 dB and HOT on. Every block must come out finite and
+   with sound in it: a slot silenced by the last-resort guard would mean a
+   gadget had gone non-finite on its own. */
+class LoudestChain : public ::testing::TestWithParam<int>
+{
+};
+
+TEST_P (LoudestChain, StaysFiniteWithoutTheGuard)
+{
+    constexpr float controls[] = { 0.2225f, 0.9620f, 0.1050f, 0.5359f };
+    TarvolinAudioProcessor processor;
+
+    for (int slot = 0; slot < 4; ++slot)
+    {
+        processor.setParameter (at (slot, ParameterMapping::algorithm), (float) GetParam() / 13.0f);
+        processor.setParameter (at (slot, ParameterMapping::input), 1.0f);
+        processor.setParameter (at (slot, ParameterMapping::output), 1.0f);
+        processor.setParameter (at (slot, ParameterMapping::hot), 1.0f);
+        processor.setParameter (at (slot, ParameterMapping::enabled), 1.0f);
+        for (int control = 0; control < 4; ++control)
+            processor.setParameter (at (slot, ParameterMapping::control1 + control), controls[control]);
+    }
+
+    processor.prepareToPlay (rate, blockSize);
+    juce::MidiBuffer none;
+
+    for (std::uint32_t block = 0; block < 40; ++block)
+    {
+        auto buffer = noiseBuffer (blockSize, block);
+        processor.processBlock (buffer, none);
+
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            const auto* samples = buffer.getReadPointer (channel);
+            ASSERT_TRUE (std::all_of (samples, samples + blockSize, [] (float x) { return std::isfinite (x); }))
+                << "block " << block;
+            ASSERT_GT (buffer.getMagnitude (channel, 0, blockSize), 0.0f) << "block " << block;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P (EveryGadget, LoudestChain, ::testing::Range (0, GadgetManager::numGadgets));
