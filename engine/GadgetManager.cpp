@@ -74,3 +74,11 @@ void GadgetManager::processSamples (float* left, float* right, int numSamples, f
     else
         gadget->processSamples (left, right, numSamples, bpm);
 }
+
+void GadgetManager::resetRunningState() noexcept
+{
+    lastRun->reset();
+
+    for (auto& drive : drives)
+        drive.reset();
+}

@@ -31,6 +31,9 @@ public:
     void initProcessing (double sampleRate, int blockSize);
     void processSamples (float* left, float* right, int numSamples, float bpm, bool hot);
 
+    /** Returns the gadget that ran last and both tube stages to rest. */
+    void resetRunningState() noexcept;
+
     std::array<std::unique_ptr<Gadgets>, numGadgets> algorithms;
     Gadgets* lastRun = nullptr;
     RelaxedAtomic<int> currentIndex { 0 };

@@ -1,6 +1,7 @@
 #include "PluginProcessor.h"
 
 #include "engine/HostParameter.h"
+#include "dsp/FiniteBlock.h"
 #include "engine/HostState.h"
 #include "ui/TarvolinAudioProcessorEditor.h"
 
@@ -10,6 +11,9 @@ namespace
 {
 constexpr float controllerSteps = 127.0f;
 constexpr float switchThreshold = 0.5f;
+// Below this rate the tube stage's cathode step is no longer stable and the
+// gadgets' corners crowd Nyquist; no host runs there.
+constexpr double lowestSampleRateHz = 8000.0;
 
 float decibelsToGain (float decibels) noexcept { return std::pow (10.0f, decibels / 20.0f); }
 
@@ -62,8 +66,9 @@ bool TarvolinAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts)
 
 void TarvolinAudioProcessor::prepareToPlay (double sampleRate, int maximumBlockSize)
 {
-    // A host that announces no usable rate or size leaves us as we were.
-    if (! (sampleRate > 0.0) || maximumBlockSize <= 0)
+    // A host that announces no usable rate or size leaves us as we were:
+    // unprepared, passing audio through.
+    if (! (sampleRate >= lowestSampleRateHz) || maximumBlockSize <= 0)
         return;
 
     updateParameters();
@@ -133,6 +138,15 @@ void TarvolinAudioProcessor::processSlots (float* left, float* right, int numSam
         const float out = outputGain[slot];
         applyGain (left, numSamples, out);
         applyGain (right, numSamples, out);
+
+        // The last guard, whatever the cause: nothing non-finite goes on to
+        // the next slot or the host, and the slot starts afresh.
+        if (! isFiniteBlock (left, right, numSamples))
+        {
+            std::fill (left, left + numSamples, 0.0f);
+            std::fill (right, right + numSamples, 0.0f);
+            slots[slot].resetRunningState();
+        }
     }
 }
 

@@ -315,8 +315,9 @@ TEST_F (Processor, BadPrepareAndNarrowBuffersLeaveAudioAlone)
 {
     processor->setParameter (at (0, ParameterMapping::control2), 1.0f);
 
-    processor->prepareToPlay (0.0, blockSize);
-    processor->prepareToPlay (-48000.0, blockSize);
+    // Rates below 8 kHz count as none: the tube stage is not stable there.
+    for (double badRate : { 0.0, -48000.0, 7999.0, std::numeric_limits<double>::quiet_NaN() })
+        processor->prepareToPlay (badRate, blockSize);
     auto stereo = noiseBuffer (blockSize, 8);
     const auto stereoInput = stereo;
     process (stereo);
@@ -328,6 +329,34 @@ TEST_F (Processor, BadPrepareAndNarrowBuffersLeaveAudioAlone)
     auto mono = constantBuffer (0.25f, blockSize, 1);
     process (mono);
     EXPECT_EQ (mono.getSample (0, 10), 0.25f);
+}
+
+TEST_F (Processor, ANonFiniteSlotIsSilencedForTheBlockAndStartsAfresh)
+{
+    // The equaliser's filters and HOT's tube stages would carry the NaN on.
+    auto configure = [] (TarvolinAudioProcessor& p) {
+        p.setParameter (at (0, ParameterMapping::algorithm), 11.0f / 13.0f);
+        p.setParameter (at (0, ParameterMapping::hot), 1.0f);
+        p.prepareToPlay (rate, blockSize);
+    };
+    configure (*processor);
+
+    auto poisoned = noiseBuffer (blockSize, 30);
+    poisoned.setSample (1, 17, std::numeric_limits<float>::quiet_NaN());
+    process (poisoned);
+    EXPECT_EQ (poisoned.getMagnitude (0, blockSize), 0.0f);
+
+    TarvolinAudioProcessor fresh;
+    configure (fresh);
+    auto afterwards = noiseBuffer (blockSize, 31);
+    auto reference = afterwards;
+    process (afterwards);
+    juce::MidiBuffer none;
+    fresh.processBlock (reference, none);
+
+    for (int channel = 0; channel < 2; ++channel)
+        for (int i = 0; i < blockSize; ++i)
+            ASSERT_EQ (afterwards.getSample (channel, i), reference.getSample (channel, i)) << i;
 }
 
 TEST_F (Processor, LongBlocksRunInPreparedSizePieces)
