@@ -30,6 +30,13 @@ inline FloatLanes fromStereo (float left, float right) noexcept
     return FloatLanes { left, right, left, right };
 }
 
+/** One value in every lane, or the value itself for a float. */
+template <typename Value>
+Value splat (float value) noexcept
+{
+    return value - Value {};
+}
+
 inline float left (FloatLanes value) noexcept { return value[0]; }
 inline float right (FloatLanes value) noexcept { return value[1]; }
 
@@ -43,6 +50,11 @@ inline DoubleLanes select (DoubleLaneMask mask, DoubleLanes whenTrue, DoubleLane
 {
     return (DoubleLanes) (((DoubleLaneMask) whenTrue & mask) | ((DoubleLaneMask) whenFalse & ~mask));
 }
+
+/** True when the mask is set in any lane. */
+inline bool any (LaneMask mask) noexcept { return (mask[0] | mask[1] | mask[2] | mask[3]) != 0; }
+inline bool any (DoubleLaneMask mask) noexcept { return (mask[0] | mask[1]) != 0; }
+inline bool any (bool condition) noexcept { return condition; }
 
 inline float select (bool condition, float whenTrue, float whenFalse) noexcept
 {

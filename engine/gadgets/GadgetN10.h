@@ -68,18 +68,44 @@ private:
     void processBlock (float* left, float* right, int numSamples, AfterLadder&& afterLadder);
 
     /** tanh(v) / v as the [3/3] Pade approximant: 1 at 0, falling towards 1/15,
-        never 0, so every conductance of the ladder stays positive. Past
-        saturationVolts the approximant's v T(v) would pass tanh's limit of
-        1 and keep rising as v / 15: the diodes would turn linear again and a
-        loud input would let a resonant loop grow without end. There the
-        diode carries tanh's limit, 1 / |v|, continuous with the curve below. */
+        never 0, so every conductance of the ladder stays positive. */
     template <typename Value>
     static Value diodeConductance (Value v) noexcept
     {
         const auto u = v * v;
-        const auto rational = ((u + 105.0f) * u + 945.0f) / ((15.0f * u + 420.0f) * u + 945.0f);
+        return ((u + 105.0f) * u + 945.0f) / ((15.0f * u + 420.0f) * u + 945.0f);
+    }
+
+    /** The same curve, except past saturationVolts: there the approximant's
+        v T(v) would pass tanh's limit of 1 and keep rising as v / 15, the
+        diodes would turn linear again, and a loud input would let a resonant
+        loop grow without end. There the diode carries tanh's limit, 1 / |v|,
+        continuous with the curve below. */
+    template <typename Value>
+    static Value saturatingDiodeConductance (Value v) noexcept
+    {
+        const auto u = v * v;
         const auto magnitude = lanes::abs (v);
-        return lanes::select (magnitude > saturationVolts, 1.0f / magnitude, rational);
+        const auto saturated = magnitude > saturationVolts;
+        // One division either way: the numerator and denominator are chosen first.
+        const auto numerator = lanes::select (saturated, lanes::splat<Value> (1.0f), (u + 105.0f) * u + 945.0f);
+        const auto denominator = lanes::select (saturated, magnitude, (15.0f * u + 420.0f) * u + 945.0f);
+        return numerator / denominator;
+    }
+
+    /** The five stages' conductances over g, from their diodes' voltages. */
+    template <typename Value>
+    static void diodeConductances (const Value (&volts)[5], Value (&conductances)[5]) noexcept
+    {
+        // Playing levels keep every diode inside the curve's range; the test
+        // of all five is off the sample's critical path.
+        auto saturated = lanes::abs (volts[0]) > saturationVolts;
+        for (int diode = 1; diode < 5; ++diode)
+            saturated = saturated | (lanes::abs (volts[diode]) > saturationVolts);
+
+        for (int diode = 0; diode < 5; ++diode)
+            conductances[diode] = lanes::any (saturated) ? saturatingDiodeConductance (volts[diode])
+                                                         : diodeConductance (volts[diode]);
     }
 
     /** The ladder step in double precision, for cutoffs whose g is below
@@ -107,11 +133,19 @@ forcedinline Value
     auto& s4 = states[3];
 
     // The input stage sees the mean of the previous and the current input.
-    const auto g0 = diodeConductance ((previousInput + x) * 0.5f - k * s4) * g;
-    const auto g1 = diodeConductance ((s2 - s1) * stageCoupling) * g * stageCoupling;
-    const auto g2 = diodeConductance ((s3 - s2) * stageCoupling) * g * stageCoupling;
-    const auto g3 = diodeConductance ((s4 - s3) * stageCoupling) * g * stageCoupling;
-    const auto g4 = diodeConductance (s4 * groundCoupling) * g * groundCoupling;
+    const Value volts[] = { (previousInput + x) * 0.5f - k * s4,
+                            (s2 - s1) * stageCoupling,
+                            (s3 - s2) * stageCoupling,
+                            (s4 - s3) * stageCoupling,
+                            s4 * groundCoupling };
+    Value t[5];
+    diodeConductances (volts, t);
+
+    const auto g0 = t[0] * g;
+    const auto g1 = t[1] * g * stageCoupling;
+    const auto g2 = t[2] * g * stageCoupling;
+    const auto g3 = t[3] * g * stageCoupling;
+    const auto g4 = t[4] * g * groundCoupling;
 
     // Apart from g0, the input enters only through x g0 in the numerator and
     // the feedback only through k g0 in the denominator, which exceeds 1.
