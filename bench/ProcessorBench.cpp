@@ -1,3 +1,4 @@
+#include "dsp/FiniteBlock.h"
 #include "engine/PluginProcessor.h"
 
 #include <benchmark/benchmark.h>
@@ -78,6 +79,21 @@ void BM_ProcessBlockFourCombs (benchmark::State& state) { runProcessBlock (state
 void BM_ProcessBlockFourLaddersHot (benchmark::State& state) { runProcessBlock (state, setFourLaddersHotPatch); }
 } // namespace
 
+/** The last guard each enabled slot runs over its block: the whole check alone. */
+void BM_SlotFiniteCheck (benchmark::State& state)
+{
+    const auto blockSize = (int) state.range (0);
+    juce::AudioBuffer<float> buffer (2, blockSize);
+    fillNoise (buffer);
+
+    for (auto _ : state)
+        benchmark::DoNotOptimize (isFiniteBlock (buffer.getReadPointer (0), buffer.getReadPointer (1), blockSize));
+
+    state.counters["ns_per_sample"] = benchmark::Counter ((double) state.iterations() * blockSize * 1.0e-9,
+                                                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK (BM_SlotFiniteCheck)->Arg (32)->Arg (64)->Arg (256)->Arg (1024);
 BENCHMARK (BM_ProcessBlockDefault)->Arg (32)->Arg (64)->Arg (256)->Arg (1024);
 BENCHMARK (BM_ProcessBlockFourCombs)->Arg (32)->Arg (64)->Arg (256)->Arg (1024);
 BENCHMARK (BM_ProcessBlockFourLaddersHot)->Arg (64)->Arg (512);
