@@ -21,7 +21,9 @@ using LaneMask = std::int32_t __attribute__ ((vector_size (16)));
 
 /** A stereo value in double precision: left in lane 0, right in lane 1. */
 using DoubleLanes = double __attribute__ ((vector_size (16)));
-using DoubleLaneMask = std::int64_t __attribute__ ((vector_size (16)));
+// What a comparison of two DoubleLanes gives: 64-bit integers, whose exact
+// type differs between GCC and Clang.
+using DoubleLaneMask = decltype (DoubleLanes {} < DoubleLanes {});
 
 namespace lanes
 {
