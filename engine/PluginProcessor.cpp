@@ -27,6 +27,12 @@ void applyGain (float* samples, int numSamples, float gain) noexcept
         juce::FloatVectorOperations::multiply (samples, gain, numSamples);
 }
 
+void silence (float* left, float* right, int numSamples) noexcept
+{
+    std::fill (left, left + numSamples, 0.0f);
+    std::fill (right, right + numSamples, 0.0f);
+}
+
 bool isController (const juce::MidiMessageMetadata& event) noexcept
 {
     return event.numBytes >= 3 && (event.data[0] & 0xf0) == 0xb0;
@@ -112,8 +118,15 @@ void TarvolinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     // longer host block runs through the chain in pieces.
     const auto pieceLength = preparedBlockSize > 0 ? preparedBlockSize : numSamples;
 
+    bool slotsRan = false;
     for (int start = 0; start < numSamples; start += pieceLength)
-        processSlots (left + start, right + start, std::min (pieceLength, numSamples - start), bpm);
+        slotsRan |= processSlots (left + start, right + start, std::min (pieceLength, numSamples - start), bpm);
+
+    // Each slot that ran checked its own output. With every slot off the
+    // input passes straight through, and a broken sample from upstream
+    // stops here instead.
+    if (! slotsRan && ! isFiniteBlock (left, right, numSamples))
+        silence (left, right, numSamples);
 
     if (meterTogether)
         SimpleVuMeter::processPair (meters[0], meteredInput, meters[1], left, numSamples);
@@ -121,12 +134,16 @@ void TarvolinAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
         meters[1].processSamples (left, numSamples);
 }
 
-void TarvolinAudioProcessor::processSlots (float* left, float* right, int numSamples, float bpm)
+bool TarvolinAudioProcessor::processSlots (float* left, float* right, int numSamples, float bpm)
 {
+    bool anyRan = false;
+
     for (int slot = 0; slot < numSlots; ++slot)
     {
         if (params.getValue (ParameterMapping::indexOf (slot, ParameterMapping::enabled)) < switchThreshold)
             continue;
+
+        anyRan = true;
 
         const float in = inputGain[slot];
         applyGain (left, numSamples, in);
@@ -143,11 +160,12 @@ void TarvolinAudioProcessor::processSlots (float* left, float* right, int numSam
         // the next slot or the host, and the slot starts afresh.
         if (! isFiniteBlock (left, right, numSamples))
         {
-            std::fill (left, left + numSamples, 0.0f);
-            std::fill (right, right + numSamples, 0.0f);
+            silence (left, right, numSamples);
             slots[slot].resetRunningState();
         }
     }
+
+    return anyRan;
 }
 
 void TarvolinAudioProcessor::applyMidiControllers (const juce::MidiBuffer& midi)

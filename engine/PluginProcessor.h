@@ -90,7 +90,8 @@ public:
 private:
     void applyMidiControllers (const juce::MidiBuffer& midi);
     float readHostTempo() const;
-    void processSlots (float* left, float* right, int numSamples, float bpm);
+    /** Runs the enabled slots in order; false when none is enabled. */
+    bool processSlots (float* left, float* right, int numSamples, float bpm);
     void selectGadget (int slot, float normalised);
     void pushControlsToGadget (int slot);
     juce::AudioProcessorParameter& hostParameter (int index) const;

@@ -22,8 +22,8 @@ namespace
 constexpr double sampleRates[] = { 8000.0,  11025.0,  12345.0,  16000.0,  22050.0,  32000.0,  44100.0,
                                    47999.5, 48000.0,  88200.0,  96000.0,  100000.0, 176400.0, 192000.0,
                                    352800.0, 383999.0, 384000.0 };
-constexpr int largestBlockSize = 2048;
-constexpr int largestOperations = 24;
+constexpr int largestBlockSize = 1024;
+constexpr int largestOperations = 16;
 
 enum class Operation
 {
@@ -33,8 +33,7 @@ enum class Operation
     automate,
     changeGadget,
     restoreState,
-    roundTrip,
-    numOperations
+    roundTrip
 };
 
 struct Fixture
@@ -48,6 +47,7 @@ struct Fixture
     TarvolinAudioProcessor processor;
     juce::AudioBuffer<float> buffer { 2, 3 * largestBlockSize };
     int preparedBlockSize = 512;
+    bool prepared = false;
 };
 
 float anyValue (FuzzedDataProvider& data)
@@ -109,7 +109,16 @@ void runOperation (FuzzedDataProvider& data, Fixture& fixture)
 {
     auto& processor = fixture.processor;
 
-    switch ((Operation) data.ConsumeIntegralInRange (0, (int) Operation::numOperations - 1))
+    // A prepare clears every gadget's delay lines, by far the slowest step:
+    // drawn one time in sixteen, audio most often.
+    constexpr Operation weighted[] = { Operation::prepare,      Operation::release,      Operation::process,
+                                       Operation::process,      Operation::process,      Operation::process,
+                                       Operation::process,      Operation::process,      Operation::automate,
+                                       Operation::automate,     Operation::automate,     Operation::changeGadget,
+                                       Operation::changeGadget, Operation::restoreState, Operation::restoreState,
+                                       Operation::roundTrip };
+
+    switch (data.PickValueInArray (weighted))
     {
         case Operation::prepare:
             fixture.preparedBlockSize = data.ConsumeIntegralInRange (1, largestBlockSize);
@@ -143,8 +152,6 @@ void runOperation (FuzzedDataProvider& data, Fixture& fixture)
             processor.setStateInformation (state.getData(), (int) state.getSize());
             break;
         }
-        case Operation::numOperations:
-            break;
     }
 
     requireDefinedValues (processor.params);
@@ -156,9 +163,14 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     static Fixture fixture;
     FuzzedDataProvider provider (data, size);
 
-    // Every input starts from a prepare, as a host's session does.
-    fixture.preparedBlockSize = provider.ConsumeIntegralInRange (1, largestBlockSize);
-    fixture.processor.prepareToPlay (provider.PickValueInArray (sampleRates), fixture.preparedBlockSize);
+    // The first input starts from a prepare, as a host's session does; later
+    // ones go on from where the last left the processor (a prepare clears
+    // 23 MiB of delay lines, and would dominate every run).
+    if (! fixture.prepared)
+    {
+        fixture.processor.prepareToPlay (48000.0, fixture.preparedBlockSize);
+        fixture.prepared = true;
+    }
 
     for (int operation = 0; operation < largestOperations && provider.remaining_bytes() > 0; ++operation)
         runOperation (provider, fixture);

@@ -331,7 +331,7 @@ TEST_F (Processor, BadPrepareAndNarrowBuffersLeaveAudioAlone)
     EXPECT_EQ (mono.getSample (0, 10), 0.25f);
 }
 
-TEST_F (Processor, ANonFiniteSlotIsSilencedForTheBlockAndStartsAfresh)
+TEST_F (Processor, NonFiniteAudioIsSilencedForTheBlockAndItsSlotStartsAfresh)
 {
     // The equaliser's filters and HOT's tube stages would carry the NaN on.
     auto configure = [] (TarvolinAudioProcessor& p) {
@@ -357,6 +357,13 @@ TEST_F (Processor, ANonFiniteSlotIsSilencedForTheBlockAndStartsAfresh)
     for (int channel = 0; channel < 2; ++channel)
         for (int i = 0; i < blockSize; ++i)
             ASSERT_EQ (afterwards.getSample (channel, i), reference.getSample (channel, i)) << i;
+
+    // With every slot off the input passes through, unless it is broken.
+    processor->setParameter (at (0, ParameterMapping::enabled), 0.0f);
+    auto passing = noiseBuffer (blockSize, 32);
+    passing.setSample (0, 3, std::numeric_limits<float>::infinity());
+    process (passing);
+    EXPECT_EQ (passing.getMagnitude (0, blockSize), 0.0f);
 }
 
 TEST_F (Processor, LongBlocksRunInPreparedSizePieces)
