@@ -843,7 +843,8 @@ bool TarvolinAudioProcessorEditor::choicesChangedSinceLastPoll()
                                        ParameterMapping::indexOf (slot, Kind::hot) };
 
     for (int i = 0; i < TarvolinAudioProcessor::numSlots; ++i)
-        watched[numWatchedChoices - TarvolinAudioProcessor::numSlots + i] = ParameterMapping::indexOf (i, Kind::enabled);
+        watched[numWatchedChoices - TarvolinAudioProcessor::numSlots + i] =
+            ParameterMapping::indexOf (i, Kind::enabled);
 
     juce::uint32 differences = 0;
 

@@ -280,7 +280,8 @@ protected:
     }
 
     /** The window once it shows the expected pixels, or as it is when the wait runs out. */
-    std::vector<unsigned long> pixelsOnceShowing (juce::Component& window, const std::vector<unsigned long>& expected) const
+    std::vector<unsigned long> pixelsOnceShowing (juce::Component& window,
+                                                  const std::vector<unsigned long>& expected) const
     {
         auto now = screen.of (window);
 

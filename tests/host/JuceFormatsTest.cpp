@@ -152,7 +152,8 @@ protected:
             if (trimmed.startsWith ("rdfs:label"))
                 name = trimmed.fromFirstOccurrenceOf ("\"", false, false).upToLastOccurrenceOf ("\"", false, false);
             else if (trimmed.startsWith ("lv2:default") && name.isNotEmpty())
-                defaults[name] = trimmed.fromFirstOccurrenceOf (" ", false, false).upToFirstOccurrenceOf (" ", false, false);
+                defaults[name] =
+                    trimmed.fromFirstOccurrenceOf (" ", false, false).upToFirstOccurrenceOf (" ", false, false);
             else if (trimmed.isEmpty())
                 name = {};
         }

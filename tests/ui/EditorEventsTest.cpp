@@ -59,8 +59,8 @@ std::string faceOf (const TarvolinAudioProcessorEditor& e)
         if (e.selectors[i]->selected)
             face << ", gadget " << i;
 
-    face << ", pedal " << e.pedalView->title << " picture " << (int) (e.pedalView->picture - e.pedalPictures)
-         << " (" << e.pedalView->description.hashCode() << ")";
+    face << ", pedal " << e.pedalView->title << " picture " << (int) (e.pedalView->picture - e.pedalPictures) << " ("
+         << e.pedalView->description.hashCode() << ")";
 
     for (int j = 0; j < TarvolinAudioProcessorEditor::numControls; ++j)
         face << ", " << (e.controlKnobs[j]->isVisible() ? "knob " + e.controlKnobs[j]->name : juce::String())
