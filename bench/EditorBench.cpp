@@ -35,7 +35,9 @@ void BM_EditorOpenToFirstPaint (benchmark::State& state)
     }
 }
 
-/** The 200 ms poll when no value moved: six reads, six comparisons. */
+/** The 200 ms poll when no value moved: the six continuous values of the
+    shown slot, and the seven choices (its gadget, impulse and HOT, every
+    enabled flag) compared bit for bit with the last tick's. */
 void BM_EditorPollWithNothingChanged (benchmark::State& state)
 {
     startGui();

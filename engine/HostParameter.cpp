@@ -14,6 +14,8 @@ float HostParameter::getValue() const { return processor.getParameter (index); }
 
 void HostParameter::setValue (float newValue) { processor.setParameter (index, newValue); }
 
+float HostParameter::getDefaultValue() const { return ParameterMapping::defaultValue (index); }
+
 juce::String HostParameter::getName (int maximumStringLength) const
 {
     return processor.getParameterName (index).substring (0, maximumStringLength);

@@ -6,8 +6,8 @@ class TarvolinAudioProcessor;
 
 /** The face one of the forty parameters shows the host. It holds no value of
     its own: everything forwards to the processor and its ParameterMapping,
-    so hosts, MIDI learn and the editor all see one store. Hosts get no
-    default value (0) and no label of ours.
+    so hosts, MIDI learn and the editor all see one store. The default a host
+    resets to is the value a fresh instance holds; hosts get no label of ours.
 
     The parameter carries its unique ID ("PRM31") because LV2 names each
     parameter by its ID; VST3 and AU still number parameters by index. */
@@ -18,7 +18,7 @@ public:
 
     float getValue() const override;
     void setValue (float newValue) override;
-    float getDefaultValue() const override { return 0.0f; }
+    float getDefaultValue() const override;
     juce::String getName (int maximumStringLength) const override;
     juce::String getLabel() const override { return {}; }
     juce::String getText (float normalisedValue, int maximumStringLength) const override;

@@ -18,6 +18,7 @@
 #include <Images.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -173,6 +174,7 @@ TarvolinAudioProcessorEditor::TarvolinAudioProcessorEditor (TarvolinAudioProcess
 
     updateDisplayControls (slot);
     setSize (windowWidth, windowHeight);
+    choicesChangedSinceLastPoll(); // what the window opened with
     startTimer (pollIntervalMs);
 }
 
@@ -489,6 +491,8 @@ void TarvolinAudioProcessorEditor::updateNotAutomatableAndDiscreteParameters()
     {
         hotSwitch->state = hot;
         hotSwitch->repaint();
+        setPedalPictures (slot); // HOT can bring the dark pictures in or out
+        pedalView->repaint();
     }
 
     if (impulseBox->getSelectedId() != impulseId)
@@ -524,7 +528,7 @@ void TarvolinAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcast
 
     if (source == &audioProcessor)
     {
-        refreshAfterStateRestore();
+        refreshAfterOutsideChange();
         return;
     }
 
@@ -800,10 +804,11 @@ void TarvolinAudioProcessorEditor::refreshAfterPresetLoad()
     startTimer (pollIntervalMs);
 }
 
-void TarvolinAudioProcessorEditor::refreshAfterStateRestore()
+void TarvolinAudioProcessorEditor::refreshAfterOutsideChange()
 {
-    // A restore can rewrite the routing: the strip must not hold the old one,
-    // or its next action would write the old flags back.
+    // After a state restore, or a host's change of a choice on screen. Either
+    // can rewrite the routing: the strip must not hold the old one, or its
+    // next action would write the old flags back.
     refreshStripFromParameters();
     updateDisplayControls (getShownSlot());
     updateNotAutomatableAndDiscreteParameters();
@@ -820,9 +825,40 @@ void TarvolinAudioProcessorEditor::timerCallback()
         return;
     }
 
+    // The host's own controls and automation reach the choices too; the
+    // window follows without a slide, once any running slide has ended.
+    if (! pedalView->isAnimating && choicesChangedSinceLastPoll())
+        refreshAfterOutsideChange();
+
     const auto slot = getShownSlot();
     pollGains (slot);
     pollControls (slot);
+}
+
+bool TarvolinAudioProcessorEditor::choicesChangedSinceLastPoll()
+{
+    const auto slot = getShownSlot();
+    int watched[numWatchedChoices] = { ParameterMapping::indexOf (slot, Kind::algorithm),
+                                       ParameterMapping::indexOf (slot, Kind::impulse),
+                                       ParameterMapping::indexOf (slot, Kind::hot) };
+
+    for (int i = 0; i < TarvolinAudioProcessor::numSlots; ++i)
+        watched[numWatchedChoices - TarvolinAudioProcessor::numSlots + i] =
+            ParameterMapping::indexOf (i, Kind::enabled);
+
+    juce::uint32 differences = 0;
+
+    // Bits, not floats: a NaN in the store is no change while it stays.
+    for (int i = 0; i < numWatchedChoices; ++i)
+    {
+        juce::uint32 bits;
+        const float value = audioProcessor.params.getValue (watched[i]);
+        std::memcpy (&bits, &value, sizeof (bits));
+        differences |= bits ^ watchedChoices[(size_t) i];
+        watchedChoices[(size_t) i] = bits;
+    }
+
+    return differences != 0;
 }
 
 void TarvolinAudioProcessorEditor::pollGains (int slot)
@@ -985,10 +1021,11 @@ int TarvolinAudioProcessorEditor::parameterOf (int kind) const noexcept
     return ParameterMapping::indexOf (getShownSlot(), kind);
 }
 
-float TarvolinAudioProcessorEditor::readValue (int index)
+float TarvolinAudioProcessorEditor::readValue (int index) const noexcept
 {
-    // Only finite values in 0..1 ever reach a control, whatever the store holds.
-    return ParameterMapping::sanitise (index, audioProcessor.getParameter (index));
+    // Only finite values in 0..1 ever reach a control, whatever the store
+    // holds. Straight from the store: the poll reads a dozen values a tick.
+    return ParameterMapping::sanitise (index, audioProcessor.params.getValue (index));
 }
 
 int TarvolinAudioProcessorEditor::readGadgetIndex (int slot) const noexcept

@@ -5,6 +5,8 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <array>
+
 class AboutTab;
 class ComboBoxMIDILearn;
 class ComponentPedalAnim;
@@ -20,8 +22,9 @@ class VuMeterComponent;
 
 /** The plug-in's fixed 732 x 430 window. It shows one slot at a time (the
     strip's selected slot), turns what its controls report into parameter
-    gestures, polls the shown slot's continuous values every 200 ms for host
-    automation, and runs MIDI learn from the editor's side.
+    gestures, polls the shown slot's values every 200 ms for host automation
+    (a changed gadget, impulse, HOT or routing refreshes the window as a
+    state restore does), and runs MIDI learn from the editor's side.
 
     The editor is the only listener of every control and tells the sources
     apart by address; the controls' fields are read and written directly.
@@ -108,7 +111,7 @@ public:
 
 private:
     int parameterOf (int kind) const noexcept;
-    float readValue (int index);
+    float readValue (int index) const noexcept;
     int readGadgetIndex (int slot) const noexcept;
     int readImpulseId (int slot) const noexcept;
     static bool isOn (float value) noexcept;
@@ -133,7 +136,7 @@ private:
 
     void refreshStripFromParameters();
     void refreshAfterPresetLoad();
-    void refreshAfterStateRestore();
+    void refreshAfterOutsideChange();
     void handleStripChange();
     void handleLearnIndicatorBlink();
     bool handleValueControl (juce::ChangeBroadcaster* source);
@@ -148,8 +151,14 @@ private:
     void armControlsFor (int kind);
     bool isAnyControlArmed() const;
 
+    bool choicesChangedSinceLastPoll();
     void pollGains (int slot);
     void pollControls (int slot);
+
+    // What the poll last read of the choices on screen, bit for bit: the
+    // shown slot's gadget, impulse and HOT, then every slot's enabled flag.
+    static constexpr int numWatchedChoices = 3 + TarvolinAudioProcessor::numSlots;
+    std::array<juce::uint32, numWatchedChoices> watchedChoices {};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (TarvolinAudioProcessorEditor)
 };

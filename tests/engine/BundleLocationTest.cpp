@@ -29,11 +29,18 @@ TEST (BundleLocation, TheFolderHoldingEachKindOfBinary)
     }
 }
 
-TEST (BundleLocation, TheProcessorKeepsItsPresetsNextToItsBinary)
+TEST (BundleLocation, TheProcessorKeepsItsPresetsInTheFolderForUserFiles)
 {
-    const auto binary = juce::File::getSpecialLocation (juce::File::currentExecutableFile);
+    // The test programs count as the standalone program, with a fresh
+    // $XDG_CONFIG_HOME for every test (support/PrivateUserFolders.h).
+    const auto userFiles = BundleLocation::folderForUserFiles();
+    EXPECT_EQ (userFiles.getParentDirectory().getFullPathName(),
+               juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {}));
+    EXPECT_EQ (userFiles.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0)
+        << "another test's files are here";
+
     const TarvolinAudioProcessor processor;
-    EXPECT_EQ (processor.presets->rootFolder, binary.getParentDirectory().getChildFile ("Tarvolin/Presets"));
+    EXPECT_EQ (processor.presets->rootFolder, userFiles.getChildFile ("Tarvolin/Presets"));
     EXPECT_TRUE (processor.presets->rootFolder.isDirectory());
 }
 

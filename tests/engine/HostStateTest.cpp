@@ -96,34 +96,64 @@ TEST_F (HostStateTest, AFreshInstanceWritesTheDocumentedBlock)
 
 TEST_F (HostStateTest, EveryValueAndControllerRoundTripsExactly)
 {
-    const auto seed = juce::Random::getSystemRandom().nextInt();
-    SCOPED_TRACE ("seed " + std::to_string (seed));
-    juce::Random random (seed);
-
-    for (int i = 0; i < numParameters; ++i)
-    {
-        const auto isAlgorithm = ParameterMapping::kindOf (i) == ParameterMapping::algorithm;
-        processor.setParameter (i, isAlgorithm ? (float) random.nextInt (14) / 13.0f : random.nextFloat());
-        processor.params.midiCC[(size_t) i] = random.nextInt (129) - 1;
-    }
-
-    processor.setParameter (indexOf (1, ParameterMapping::control2), 0.2f);
-    processor.setParameter (indexOf (3, ParameterMapping::input), std::numeric_limits<float>::denorm_min());
-
-    const auto block = stateOf (processor);
     TarvolinAudioProcessor restored;
-    restore (restored, block);
 
-    for (int i = 0; i < numParameters; ++i)
+    for (const int seed : { 1, 7, 1999 })
     {
-        EXPECT_EQ (restored.params.getValue (i), processor.params.getValue (i)) << i;
-        EXPECT_EQ (restored.params.getMidiCCParameter (i), processor.params.getMidiCCParameter (i)) << i;
+        SCOPED_TRACE ("seed " + std::to_string (seed));
+        juce::Random random (seed);
+
+        for (int i = 0; i < numParameters; ++i)
+        {
+            const auto isAlgorithm = ParameterMapping::kindOf (i) == ParameterMapping::algorithm;
+            processor.setParameter (i, isAlgorithm ? (float) random.nextInt (14) / 13.0f : random.nextFloat());
+            processor.params.midiCC[(size_t) i] = random.nextInt (129) - 1;
+        }
+
+        processor.setParameter (indexOf (1, ParameterMapping::control2), 0.2f);
+        processor.setParameter (indexOf (3, ParameterMapping::input), std::numeric_limits<float>::denorm_min());
+
+        const auto block = stateOf (processor);
+        restore (restored, block);
+
+        for (int i = 0; i < numParameters; ++i)
+        {
+            EXPECT_EQ (restored.params.getValue (i), processor.params.getValue (i)) << i;
+            EXPECT_EQ (restored.params.getMidiCCParameter (i), processor.params.getMidiCCParameter (i)) << i;
+        }
+
+        for (int slot = 0; slot < ParameterMapping::numSlots; ++slot)
+            EXPECT_EQ (restored.slots[slot].getCurrentIndex(), processor.slots[slot].getCurrentIndex());
+
+        EXPECT_EQ (stateOf (restored), block);
     }
+}
 
-    for (int slot = 0; slot < ParameterMapping::numSlots; ++slot)
-        EXPECT_EQ (restored.slots[slot].getCurrentIndex(), processor.slots[slot].getCurrentIndex());
+TEST_F (HostStateTest, EveryGadgetIndexRoundTrips)
+{
+    TarvolinAudioProcessor restored;
 
-    EXPECT_EQ (stateOf (restored), block);
+    // Each slot a different gadget on each round, so every slot meets every index.
+    for (int round = 0; round < ParameterMapping::numGadgets; ++round)
+    {
+        auto gadgetOf = [round] (int slot) { return (round + slot) % ParameterMapping::numGadgets; };
+
+        for (int slot = 0; slot < ParameterMapping::numSlots; ++slot)
+            processor.setParameter (indexOf (slot, ParameterMapping::algorithm), (float) gadgetOf (slot) / 13.0f);
+
+        const auto block = stateOf (processor);
+        restore (restored, block);
+        const auto document = juce::AudioProcessor::getXmlFromBinary (block.getData(), (int) block.getSize());
+        ASSERT_NE (document, nullptr);
+
+        for (int slot = 0; slot < ParameterMapping::numSlots; ++slot)
+        {
+            const auto index = indexOf (slot, ParameterMapping::algorithm);
+            EXPECT_EQ (document->getIntAttribute (processor.params.getParameterUniqueID (index), -1), gadgetOf (slot));
+            EXPECT_EQ (restored.params.getValue (index), processor.params.getValue (index)) << index;
+            EXPECT_EQ (restored.slots[slot].getCurrentIndex(), gadgetOf (slot)) << "slot " << slot;
+        }
+    }
 }
 
 TEST_F (HostStateTest, GadgetIndexThirteenSelectsTheLastGadget)

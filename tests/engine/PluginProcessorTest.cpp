@@ -86,7 +86,7 @@ TEST_F (Processor, AnswersTheHostsQuestions)
         EXPECT_EQ (parameter.isAutomatable(), kind != ParameterMapping::enabled);
         EXPECT_EQ (parameter.isMetaParameter(),
                    kind >= ParameterMapping::algorithm && kind <= ParameterMapping::impulse);
-        EXPECT_EQ (parameter.getDefaultValue(), 0.0f);
+        EXPECT_EQ (parameter.getDefaultValue(), parameter.getValue()) << "a host resets to the fresh value";
         EXPECT_EQ (parameter.getLabel(), "");
         EXPECT_EQ (parameter.getText (parameter.getValue(), 100), processor->params.getParameterText (index));
     }

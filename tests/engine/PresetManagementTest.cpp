@@ -326,26 +326,55 @@ TEST_F (PresetStore, SaveWritesTheDocumentTheLoaderReads)
 
 TEST_F (PresetStore, SavedValuesComeBackBitForBit)
 {
-    const auto seed = juce::Random::getSystemRandom().nextInt();
-    SCOPED_TRACE ("seed " + std::to_string (seed));
-    juce::Random random (seed);
+    auto store = makeStore();
     ParameterMapping saved;
 
-    for (int i = 0; i < ParameterMapping::numParameters; ++i)
+    for (const int seed : { 1, 7, 1999 })
     {
-        const auto isAlgorithm = ParameterMapping::kindOf (i) == ParameterMapping::algorithm;
-        mapping.setValue (i, isAlgorithm ? (float) random.nextInt (14) / 13.0f : random.nextFloat());
-        saved.setValue (i, mapping.getValue (i));
+        SCOPED_TRACE ("seed " + std::to_string (seed));
+        juce::Random random (seed);
+
+        for (int i = 0; i < ParameterMapping::numParameters; ++i)
+        {
+            const auto isAlgorithm = ParameterMapping::kindOf (i) == ParameterMapping::algorithm;
+            mapping.setValue (i, isAlgorithm ? (float) random.nextInt (14) / 13.0f : random.nextFloat());
+            saved.setValue (i, mapping.getValue (i));
+        }
+
+        store->savePreset (root.getChildFile ("Guitar/round.pmt"));
+        store->savePreset (root.getChildFile ("Guitar/round.pmt")); // replacing works too
+        store->loadDefaultPreset();
+        store->loadPreset (0, 0);
+
+        for (int i = 0; i < ParameterMapping::numParameters; ++i)
+            EXPECT_EQ (mapping.getValue (i), saved.getValue (i)) << i;
     }
+}
 
+TEST_F (PresetStore, EveryGadgetIndexComesBackFromASavedPreset)
+{
     auto store = makeStore();
-    store->savePreset (root.getChildFile ("Guitar/round.pmt"));
-    store->savePreset (root.getChildFile ("Guitar/round.pmt")); // replacing works too
-    store->loadDefaultPreset();
-    store->loadPreset (0, 0);
+    const auto file = root.getChildFile ("Guitar/gadgets.pmt");
 
-    for (int i = 0; i < ParameterMapping::numParameters; ++i)
-        EXPECT_EQ (mapping.getValue (i), saved.getValue (i)) << i;
+    // Each slot a different gadget on each round, so every slot meets every index.
+    for (int round = 0; round < ParameterMapping::numGadgets; ++round)
+    {
+        auto gadgetOf = [round] (int slot) { return (round + slot) % ParameterMapping::numGadgets; };
+        auto algorithmOf = [] (int slot) { return ParameterMapping::indexOf (slot, ParameterMapping::algorithm); };
+
+        for (int slot = 0; slot < ParameterMapping::numSlots; ++slot)
+            mapping.setMappedValue (algorithmOf (slot), (float) gadgetOf (slot));
+
+        ASSERT_TRUE (store->savePreset (file));
+        store->loadDefaultPreset();
+        store->loadPreset (0, 0);
+
+        for (int slot = 0; slot < ParameterMapping::numSlots; ++slot)
+        {
+            EXPECT_EQ (mapping.getMappedValue (algorithmOf (slot)), (float) gadgetOf (slot)) << "slot " << slot;
+            EXPECT_EQ (mapping.getValue (algorithmOf (slot)), (float) gadgetOf (slot) / 13.0f) << "slot " << slot;
+        }
+    }
 }
 
 TEST_F (PresetStore, AFailedSaveKeepsTheExistingFile)

@@ -209,11 +209,11 @@ TEST (Moteur2048, RecordsEachTileOnceFromItsFirstCellToItsLast)
     }
 }
 
-TEST (Moteur2048, NewTilesAreAFourOneTimeInFourOnAnyEmptyCell)
+namespace
 {
-    const auto seed = juce::Random::getSystemRandom().nextInt64();
-    SCOPED_TRACE (testing::Message() << "seed " << seed);
-
+/** A 4 one time in four, on every empty cell alike, from a fixed seed. */
+void expectFairTiles (juce::int64 seed)
+{
     Moteur2048 engine { juce::File() };
     engine.reseedForEachTile = false;
     engine.random.setSeed (seed);
@@ -247,6 +247,16 @@ TEST (Moteur2048, NewTilesAreAFourOneTimeInFourOnAnyEmptyCell)
     for (int cell = 0; cell < 16; ++cell)
         if (cell != 5)
             EXPECT_NEAR (hitsPerCell[(size_t) cell], draws / 15, draws / 60) << "cell " << cell;
+}
+} // namespace
+
+TEST (Moteur2048, NewTilesAreAFourOneTimeInFourOnAnyEmptyCell)
+{
+    for (const juce::int64 seed : { 1, 2048 })
+    {
+        SCOPED_TRACE (testing::Message() << "seed " << seed);
+        expectFairTiles (seed);
+    }
 }
 
 TEST (Moteur2048, TilesComeOutOfTheRandomGeneratorEvenWhenReseededEachTime)

@@ -1,5 +1,6 @@
 // The built VST3 and LV2 plug-ins' editors, opened and closed through the
-// framework's own plug-in hosting while another thread processes audio.
+// framework's own plug-in hosting while another thread processes audio, and
+// the VST3's editor following a gadget the host chose while it was open.
 
 #include "HostContract.h"
 #include "ui/support/MessageLoop.h"
@@ -7,9 +8,17 @@
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
+// Xlib after everything else: its macros (None, Bool, Status) clash with other headers.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
+#include <numeric>
 #include <thread>
+#include <vector>
 
 using namespace hostContract;
 
@@ -155,6 +164,178 @@ TEST_P (HostedEditor, OpensAndClosesTwiceWhileAudioRuns)
         EXPECT_TRUE (audio.allFinite.load());
     }
 
+    instance.reset();
+    runMessageLoopFor (100);
+}
+
+/** The editor as the X server shows it: the host's window with the
+    plug-in's own window inside it, as rows of 0xRRGGBB. */
+class ScreenPixels
+{
+public:
+    ScreenPixels()
+        : display (XOpenDisplay (nullptr))
+    {
+    }
+
+    ~ScreenPixels()
+    {
+        if (display != nullptr)
+            XCloseDisplay (display);
+    }
+
+    std::vector<unsigned long> of (juce::Component& hostWindow) const
+    {
+        std::vector<unsigned long> pixels;
+        auto* peer = hostWindow.getPeer();
+
+        if (display == nullptr || peer == nullptr)
+            return pixels;
+
+        XSync (display, False);
+        const auto window = (Window) reinterpret_cast<std::uintptr_t> (peer->getNativeHandle());
+        const auto width = (unsigned int) hostWindow.getWidth();
+        const auto height = (unsigned int) hostWindow.getHeight();
+        auto* image = XGetImage (display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+
+        if (image == nullptr)
+            return pixels;
+
+        for (int y = 0; y < (int) height; ++y)
+            for (int x = 0; x < (int) width; ++x)
+                pixels.push_back (XGetPixel (image, x, y) & 0xffffff);
+
+        XDestroyImage (image);
+        return pixels;
+    }
+
+    Display* const display;
+
+    JUCE_DECLARE_NON_COPYABLE (ScreenPixels)
+};
+
+class HostedEditorOfTheVst3 : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (std::getenv ("DISPLAY") == nullptr)
+            GTEST_SKIP() << "needs an X server: ctest runs it under xvfb-run";
+
+        manager.addDefaultFormats();
+    }
+
+    /** An instance whose shown slot runs the given gadget, as the host chose it. */
+    std::unique_ptr<juce::AudioPluginInstance> loadWithGadget (int gadget)
+    {
+        auto instance = load (manager, formats[0]);
+
+        if (instance != nullptr && gadget != 0)
+            chooseGadget (*instance, gadget);
+
+        return instance;
+    }
+
+    /** Slot 1's gadget as a host's generic controls or automation set it. */
+    static void chooseGadget (juce::AudioPluginInstance& instance, int gadget)
+    {
+        for (auto* parameter : instance.getParameters())
+            if (parameter->getName (1024) == juce::String (hostNameOf (indexOf (0, algorithm))))
+                parameter->setValue ((float) gadget / 13.0f);
+    }
+
+    static std::unique_ptr<juce::AudioProcessorEditor> show (juce::AudioPluginInstance& instance)
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (instance.createEditorIfNeeded());
+
+        if (editor != nullptr)
+        {
+            editor->setTopLeftPosition (0, 0);
+            editor->addToDesktop (0);
+            editor->setVisible (true);
+        }
+
+        return editor;
+    }
+
+    /** The window once it is drawn and stops changing: two looks a poll
+        interval apart agree, and show more than one colour. */
+    std::vector<unsigned long> settledPixels (juce::Component& window) const
+    {
+        auto last = screen.of (window);
+
+        for (int look = 0; look < maxLooks; ++look)
+        {
+            runMessageLoopFor (lookIntervalMs);
+            auto now = screen.of (window);
+            const auto drawn = std::adjacent_find (now.begin(), now.end(), std::not_equal_to<>()) != now.end();
+
+            if (now == last && drawn)
+                break;
+
+            last = std::move (now);
+        }
+
+        return last;
+    }
+
+    /** The window once it shows the expected pixels, or as it is when the wait runs out. */
+    std::vector<unsigned long> pixelsOnceShowing (juce::Component& window,
+                                                  const std::vector<unsigned long>& expected) const
+    {
+        auto now = screen.of (window);
+
+        for (int look = 0; look < maxLooks && now != expected; ++look)
+        {
+            runMessageLoopFor (lookIntervalMs);
+            now = screen.of (window);
+        }
+
+        return now;
+    }
+
+    // Longer than the editor's 200 ms poll and the repaint after it.
+    static constexpr int lookIntervalMs = 250;
+    static constexpr int maxLooks = 20;
+
+    juce::AudioPluginFormatManager manager;
+    ScreenPixels screen;
+};
+
+TEST_F (HostedEditorOfTheVst3, ShowsTheGadgetTheHostChoseAsIfOpenedWithIt)
+{
+    constexpr int chosenGadget = 12; // four controls, the last a speed switch
+    ASSERT_NE (screen.display, nullptr);
+
+    std::vector<unsigned long> openedWithIt;
+    {
+        auto instance = loadWithGadget (chosenGadget);
+        ASSERT_NE (instance, nullptr);
+        auto editor = show (*instance);
+        ASSERT_NE (editor, nullptr);
+        openedWithIt = settledPixels (*editor);
+        editor.reset();
+        runMessageLoopFor (100);
+    }
+
+    ASSERT_EQ (openedWithIt.size(), (size_t) 732 * 430);
+
+    auto instance = loadWithGadget (0);
+    ASSERT_NE (instance, nullptr);
+    auto editor = show (*instance);
+    ASSERT_NE (editor, nullptr);
+    const auto before = settledPixels (*editor);
+    ASSERT_NE (before, openedWithIt) << "the two gadgets look alike: nothing to tell";
+
+    chooseGadget (*instance, chosenGadget);
+    const auto followed = pixelsOnceShowing (*editor, openedWithIt);
+    ASSERT_EQ (followed.size(), openedWithIt.size());
+    EXPECT_EQ (std::inner_product (
+                   followed.begin(), followed.end(), openedWithIt.begin(), 0, std::plus<>(), std::not_equal_to<>()),
+               0)
+        << "pixels where the open editor differs from one opened with the host's gadget";
+
+    editor.reset();
     instance.reset();
     runMessageLoopFor (100);
 }

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <map>
+
 using namespace hostContract;
 
 namespace
@@ -56,9 +58,10 @@ protected:
     static void TearDownTestSuite() { formats.reset(); }
 
     /** A fresh instance of the built plug-in, or null with the host's reason in the test log. */
-    static Instance load()
+    static Instance load() { return load (GetParam()); }
+
+    static Instance load (const FormatUnderTest& under)
     {
-        const auto& under = GetParam();
         auto* format = findFormat (under.formatName);
 
         if (format == nullptr)
@@ -131,6 +134,38 @@ protected:
         if (! ::testing::Test::HasFailure())
             for (const auto& setting : settings)
                 parameters[(size_t) setting.index]->setValue (setting.value);
+    }
+
+    /** The defaults the LV2 bundle announces, by parameter name. */
+    static std::map<juce::String, juce::String> defaultsInTheLv2Bundle()
+    {
+        const auto ttl = juce::File (TARVOLIN_LV2_FOLDER).getChildFile ("Tarvolin.lv2/dsp.ttl");
+        juce::StringArray lines;
+        lines.addLines (ttl.loadFileAsString());
+        std::map<juce::String, juce::String> defaults;
+        juce::String name;
+
+        for (const auto& line : lines)
+        {
+            const auto trimmed = line.trim();
+
+            if (trimmed.startsWith ("rdfs:label"))
+                name = trimmed.fromFirstOccurrenceOf ("\"", false, false).upToLastOccurrenceOf ("\"", false, false);
+            else if (trimmed.startsWith ("lv2:default") && name.isNotEmpty())
+                defaults[name] =
+                    trimmed.fromFirstOccurrenceOf (" ", false, false).upToFirstOccurrenceOf (" ", false, false);
+            else if (trimmed.isEmpty())
+                name = {};
+        }
+
+        return defaults;
+    }
+
+    static juce::MemoryBlock stateOf (juce::AudioPluginInstance& instance)
+    {
+        juce::MemoryBlock state;
+        instance.getStateInformation (state);
+        return state;
     }
 
     static void processSilence (juce::AudioPluginInstance& instance)
@@ -329,6 +364,60 @@ TEST_P (HostedPlugin, RestoresItsStateInAFreshInstance)
     const auto copy = processTones (*restored);
     EXPECT_GT (original.largestChange, audibleChange);
     EXPECT_TRUE (copy.samples == original.samples) << "the restored instance sounds different";
+}
+
+TEST_P (HostedPlugin, ResetsToWhatAFreshInstanceHolds)
+{
+    // A fresh instance as a VST3 host reads it, prepared and run once: the
+    // same code in every format, and the VST3 host asks the plug-in for values.
+    auto fresh = load (vst3);
+    ASSERT_NE (fresh, nullptr);
+    fresh->prepareToPlay (sampleRateHz, blockSize);
+    processSilence (*fresh);
+    const auto freshParameters = ourParameters (*fresh);
+    ASSERT_FALSE (HasFailure());
+
+    auto instance = load();
+    ASSERT_NE (instance, nullptr);
+    const auto parameters = ourParameters (*instance);
+    ASSERT_FALSE (HasFailure());
+
+    for (int index = 0; index < numParameters; ++index)
+        EXPECT_EQ (parameters[(size_t) index]->getDefaultValue(), freshParameters[(size_t) index]->getValue())
+            << hostNameOf (index);
+
+    if (! GetParam().hostAsksThePlugin)
+    {
+        const auto announced = defaultsInTheLv2Bundle();
+
+        for (int index = 0; index < numParameters; ++index)
+        {
+            const auto found = announced.find (hostNameOf (index));
+            ASSERT_NE (found, announced.end()) << "no lv2:default for " << hostNameOf (index);
+            EXPECT_EQ (found->second.getFloatValue(), freshParameters[(size_t) index]->getValue())
+                << hostNameOf (index) << " announces " << found->second;
+        }
+    }
+
+    // A host's "reset": an edited instance, every value set back to its
+    // default in index order, is a fresh instance again.
+    auto freshOfThisFormat = load();
+    ASSERT_NE (freshOfThisFormat, nullptr);
+    freshOfThisFormat->prepareToPlay (sampleRateHz, blockSize);
+    processSilence (*freshOfThisFormat);
+    const auto freshState = stateOf (*freshOfThisFormat);
+
+    instance->prepareToPlay (sampleRateHz, blockSize);
+    apply (*instance, patchToSave);
+    apply (*instance, std::initializer_list<Setting> { { indexOf (1, algorithm), 5.0f / 13.0f } });
+    processSilence (*instance);
+    ASSERT_FALSE (stateOf (*instance) == freshState);
+
+    for (auto* parameter : parameters)
+        parameter->setValue (parameter->getDefaultValue());
+
+    processSilence (*instance);
+    EXPECT_TRUE (stateOf (*instance) == freshState) << "the reset instance differs from a fresh one";
 }
 
 INSTANTIATE_TEST_SUITE_P (Formats, HostedPlugin, ::testing::ValuesIn (allFormats), [] (const auto& info) {

@@ -45,6 +45,37 @@ void finishSlide (TarvolinAudioProcessorEditor& editor)
             view->timerCallback();
 }
 
+/** What the window shows, as text: an editor that followed the host and one
+    opened afresh on the same values must read the same. */
+std::string faceOf (const TarvolinAudioProcessorEditor& e)
+{
+    juce::String face;
+    face << "slot " << e.getShownSlot() << ", strip";
+
+    for (const auto on : e.chainer->slotEnabled)
+        face << (on ? " on" : " off");
+
+    for (int i = 0; i < TarvolinAudioProcessorEditor::numGadgets; ++i)
+        if (e.selectors[i]->selected)
+            face << ", gadget " << i;
+
+    face << ", pedal " << e.pedalView->title << " picture " << (int) (e.pedalView->picture - e.pedalPictures) << " ("
+         << e.pedalView->description.hashCode() << ")";
+
+    for (int j = 0; j < TarvolinAudioProcessorEditor::numControls; ++j)
+        face << ", " << (e.controlKnobs[j]->isVisible() ? "knob " + e.controlKnobs[j]->name : juce::String())
+             << (e.controlSwitches[j]->isVisible() ? "switch" : "") << " " << e.controlKnobs[j]->value;
+
+    if (e.freeLabel->isVisible())
+        face << ", " << e.freeLabel->getText() << "/" << e.syncLabel->getText();
+
+    if (e.impulseBox->isVisible())
+        face << ", impulse " << e.impulseBox->getSelectedId();
+
+    face << ", hot " << (e.hotSwitch->state ? "on" : "off");
+    return face.toStdString();
+}
+
 class RunningEditor : public ::testing::Test
 {
 protected:
@@ -172,6 +203,59 @@ TEST_F (RunningEditor, HostAutomationOfTheShownSlotReachesTheControlsAtTheNextTi
     EXPECT_EQ (editor->controlKnobs[1]->value, 0.9f);
     EXPECT_EQ (editor->controlKnobs[2]->value, 0.0f);
     EXPECT_TRUE (editor->controlSwitches[3]->state);
+}
+
+TEST (EditorFollowingTheHost, ChangesOfTheShownChoicesRefreshTheWindowAtTheNextTickWithoutASlide)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<std::pair<int, float>> hostSets;
+        bool changesTheWindow;
+    } cases[] = {
+        { "gadget with a speed switch", { { at (0, Kind::algorithm), 12.0f / 13.0f } }, true },
+        { "gadget with impulses, then an impulse",
+          { { at (0, Kind::algorithm), 4.0f / 13.0f }, { at (0, Kind::impulse), 5.0f / 7.0f } },
+          true },
+        { "HOT", { { at (0, Kind::hot), 1.0f } }, true },
+        { "routing around the shown slot", { { at (2, Kind::enabled), 1.0f }, { at (0, Kind::enabled), 0.0f } }, true },
+        { "another slot's gadget", { { at (1, Kind::algorithm), 5.0f / 13.0f } }, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        EditorHarness h;
+        AudioThread audio (*h.processor);
+        auto* editor = &h.open();
+        const auto before = faceOf (*editor);
+
+        for (const auto& [index, value] : c.hostSets)
+            h.hostSets (index, value);
+
+        editor->timerCallback();
+        const auto followed = faceOf (*editor);
+        EXPECT_FALSE (editor->pedalView->isAnimating);
+        EXPECT_FALSE (editor->sparePedalView->isVisible());
+
+        editor = &h.open();
+        EXPECT_EQ (followed, faceOf (*editor));
+        EXPECT_EQ (followed != before, c.changesTheWindow) << followed;
+    }
+}
+
+TEST_F (RunningEditor, AHostChangeDuringASlideShowsOnceTheSlideHasEnded)
+{
+    open();
+    h.click (*editor->selectors[3]);
+    h.hostSets (at (0, Kind::hot), 1.0f);
+    editor->timerCallback();
+    EXPECT_FALSE (editor->hotSwitch->state) << "the window changed under a running slide";
+
+    finishSlide (*editor);
+    editor->timerCallback();
+    EXPECT_TRUE (editor->hotSwitch->state);
+    EXPECT_TRUE (editor->selectors[3]->selected);
 }
 
 //==============================================================================
