@@ -22,8 +22,8 @@ namespace
 constexpr double sampleRates[] = { 8000.0,  11025.0,  12345.0,  16000.0,  22050.0,  32000.0,  44100.0,
                                    47999.5, 48000.0,  88200.0,  96000.0,  100000.0, 176400.0, 192000.0,
                                    352800.0, 383999.0, 384000.0 };
-constexpr int largestBlockSize = 1024;
-constexpr int largestOperations = 16;
+constexpr int largestBlockSize = 512;
+constexpr int largestOperations = 12;
 
 enum class Operation
 {
