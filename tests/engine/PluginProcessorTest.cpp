@@ -1,9 +1,14 @@
 #include "engine/PluginProcessor.h"
+#include "engine/gadgets/GadgetN08.h"
+#include "engine/gadgets/GadgetN11.h"
+#include "engine/gadgets/GadgetN13.h"
 #include "support/AllocationGuard.h"
+#include "support/PollUntil.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <limits>
 
 namespace
@@ -475,4 +480,120 @@ TEST_F (Processor, SwitchingGadgetsAndImpulsesDoesNotAllocate)
     }
 
     EXPECT_EQ (guard.allocations(), 0);
+}
+
+//==============================================================================
+namespace
+{
+// Where the gadgets that load impulses or draw random numbers sit in a slot.
+constexpr int convolutionGadget = 4, tapeGadget = 8, rotorGadget = 12;
+
+bool impulsesLoaded (const TarvolinAudioProcessor& p)
+{
+    for (const auto& slot : p.slots)
+    {
+        const auto& convolution = dynamic_cast<const GadgetN11&> (*slot.getAlgorithmObject (convolutionGadget));
+        const auto& tape = dynamic_cast<const GadgetN08&> (*slot.getAlgorithmObject (tapeGadget));
+
+        if (! (convolution.convolvers[0].isReady() && convolution.convolvers[1].isReady()
+               && tape.convolverL.isReady() && tape.convolverR.isReady()))
+            return false;
+    }
+
+    return true;
+}
+
+/** The tape's jitter and the rotors' start angles are random: both
+    processors compared draw them from one seed. */
+void seedRandomDraws (TarvolinAudioProcessor& p)
+{
+    for (auto& slot : p.slots)
+    {
+        dynamic_cast<GadgetN08&> (*slot.getAlgorithmObject (tapeGadget)).random.setSeed (31);
+        dynamic_cast<GadgetN13&> (*slot.getAlgorithmObject (rotorGadget)).rotorRandom.setSeed (32);
+    }
+}
+
+std::unique_ptr<TarvolinAudioProcessor> processorWith (int gadget, bool hot)
+{
+    auto p = std::make_unique<TarvolinAudioProcessor>();
+    p->setParameter (at (0, ParameterMapping::algorithm), (float) gadget / 13.0f);
+    p->setParameter (at (0, ParameterMapping::hot), hot ? 1.0f : 0.0f);
+    p->setParameter (at (0, ParameterMapping::control1), 0.3f);
+    p->setParameter (at (0, ParameterMapping::control2), 0.8f);
+    p->setParameter (at (0, ParameterMapping::control3), 0.6f);
+    p->setParameter (at (0, ParameterMapping::control4), 0.7f);
+    p->setParameter (at (0, ParameterMapping::impulse), 2.0f / 7.0f);
+    return p;
+}
+
+constexpr int preparedSize = 512;
+
+/** Prepares and, once the impulses are in, runs shorter blocks than announced. */
+std::vector<float> firstBlocksAfterPrepare (TarvolinAudioProcessor& p)
+{
+    seedRandomDraws (p);
+    p.prepareToPlay (rate, preparedSize);
+    EXPECT_TRUE (pollUntil ([&] { return impulsesLoaded (p); }));
+    std::vector<float> output;
+    juce::MidiBuffer none;
+
+    for (std::uint32_t block = 0; block < 4; ++block)
+    {
+        auto buffer = noiseBuffer (preparedSize / 2, 40 + block);
+        p.processBlock (buffer, none);
+
+        for (int channel = 0; channel < 2; ++channel)
+            output.insert (output.end(), buffer.getReadPointer (channel), buffer.getReadPointer (channel) + buffer.getNumSamples());
+    }
+
+    return output;
+}
+
+/** Full blocks of loud noise, the last ending on a NaN and an infinity. */
+void dirty (TarvolinAudioProcessor& p)
+{
+    p.prepareToPlay (rate, preparedSize);
+    ASSERT_TRUE (pollUntil ([&] { return impulsesLoaded (p); }));
+    juce::MidiBuffer none;
+
+    for (std::uint32_t block = 0; block < 3; ++block)
+    {
+        auto buffer = noiseBuffer (preparedSize, 60 + block);
+
+        if (block == 2)
+        {
+            buffer.setSample (0, preparedSize - 1, std::numeric_limits<float>::quiet_NaN());
+            buffer.setSample (1, preparedSize - 1, std::numeric_limits<float>::infinity());
+        }
+
+        p.processBlock (buffer, none);
+    }
+}
+
+bool sameBits (const std::vector<float>& a, const std::vector<float>& b)
+{
+    return a.size() == b.size() && std::memcmp (a.data(), b.data(), a.size() * sizeof (float)) == 0;
+}
+} // namespace
+
+TEST (ProcessorLifecycle, APrepareStartsFromSilenceAsANewInstanceDoes)
+{
+    for (int gadget = 0; gadget < GadgetManager::numGadgets; ++gadget)
+        for (const bool hot : { false, true })
+            for (const bool releaseFirst : { false, true })
+            {
+                SCOPED_TRACE (testing::Message() << "gadget " << gadget << (hot ? " hot" : "")
+                                                 << (releaseFirst ? ", released before the prepare" : ""));
+                auto fresh = processorWith (gadget, hot);
+                const auto expected = firstBlocksAfterPrepare (*fresh);
+
+                auto used = processorWith (gadget, hot);
+                dirty (*used);
+
+                if (releaseFirst)
+                    used->releaseResources();
+
+                EXPECT_TRUE (sameBits (firstBlocksAfterPrepare (*used), expected));
+            }
 }
