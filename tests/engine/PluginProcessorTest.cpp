@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <thread>
 
 namespace
 {
@@ -596,4 +599,34 @@ TEST (ProcessorLifecycle, APrepareStartsFromSilenceAsANewInstanceDoes)
 
                 EXPECT_TRUE (sameBits (firstBlocksAfterPrepare (*used), expected));
             }
+}
+
+namespace
+{
+/** What a host does that quits without deleting its instances: the exit
+    handlers run while the impulses above 44.1 kHz are still loading. */
+[[noreturn]] void exitWithInstancesLoading (int delayMs)
+{
+    // Held where the leak checker sees them, as the host's own lists would.
+    static auto* alive = new std::vector<TarvolinAudioProcessor*>();
+
+    for (const double hostRate : { 88200.0, 96000.0, 176400.0, 192000.0 })
+        for (const int size : { 256, 4096 })
+        {
+            alive->push_back (new TarvolinAudioProcessor());
+            alive->back()->prepareToPlay (hostRate, size);
+        }
+
+    std::this_thread::sleep_for (std::chrono::milliseconds (delayMs));
+    std::exit (0);
+}
+} // namespace
+
+TEST (ProcessorLifecycle, ExitingWithInstancesAliveEndsCleanly)
+{
+    // Each exit in a process of its own, started afresh: nothing loaded yet.
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    for (const int delayMs : { 0, 0, 1, 2, 3, 5, 8, 13 })
+        EXPECT_EXIT (exitWithInstancesLoading (delayMs), ::testing::ExitedWithCode (0), "") << delayMs << " ms";
 }
