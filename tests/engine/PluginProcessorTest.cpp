@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <thread>
 
@@ -498,8 +497,8 @@ bool impulsesLoaded (const TarvolinAudioProcessor& p)
         const auto& convolution = dynamic_cast<const GadgetN11&> (*slot.getAlgorithmObject (convolutionGadget));
         const auto& tape = dynamic_cast<const GadgetN08&> (*slot.getAlgorithmObject (tapeGadget));
 
-        if (! (convolution.convolvers[0].isReady() && convolution.convolvers[1].isReady()
-               && tape.convolverL.isReady() && tape.convolverR.isReady()))
+        if (! (convolution.convolvers[0].isReady() && convolution.convolvers[1].isReady() && tape.convolverL.isReady()
+               && tape.convolverR.isReady()))
             return false;
     }
 
@@ -547,13 +546,15 @@ std::vector<float> firstBlocksAfterPrepare (TarvolinAudioProcessor& p)
         p.processBlock (buffer, none);
 
         for (int channel = 0; channel < 2; ++channel)
-            output.insert (output.end(), buffer.getReadPointer (channel), buffer.getReadPointer (channel) + buffer.getNumSamples());
+            output.insert (output.end(),
+                           buffer.getReadPointer (channel),
+                           buffer.getReadPointer (channel) + buffer.getNumSamples());
     }
 
     return output;
 }
 
-/** Full blocks of loud noise, the last ending on a NaN and an infinity. */
+/** Full blocks of noise, the last ending on a NaN and an infinity. */
 void dirty (TarvolinAudioProcessor& p)
 {
     p.prepareToPlay (rate, preparedSize);
@@ -572,11 +573,6 @@ void dirty (TarvolinAudioProcessor& p)
 
         p.processBlock (buffer, none);
     }
-}
-
-bool sameBits (const std::vector<float>& a, const std::vector<float>& b)
-{
-    return a.size() == b.size() && std::memcmp (a.data(), b.data(), a.size() * sizeof (float)) == 0;
 }
 } // namespace
 
@@ -597,7 +593,7 @@ TEST (ProcessorLifecycle, APrepareStartsFromSilenceAsANewInstanceDoes)
                 if (releaseFirst)
                     used->releaseResources();
 
-                EXPECT_TRUE (sameBits (firstBlocksAfterPrepare (*used), expected));
+                EXPECT_EQ (firstBlocksAfterPrepare (*used), expected);
             }
 }
 
@@ -625,8 +621,11 @@ namespace
 TEST (ProcessorLifecycle, ExitingWithInstancesAliveEndsCleanly)
 {
     // Each exit in a process of its own, started afresh: nothing loaded yet.
+    const auto style = GTEST_FLAG_GET (death_test_style);
     GTEST_FLAG_SET (death_test_style, "threadsafe");
 
     for (const int delayMs : { 0, 0, 1, 2, 3, 5, 8, 13 })
         EXPECT_EXIT (exitWithInstancesLoading (delayMs), ::testing::ExitedWithCode (0), "") << delayMs << " ms";
+
+    GTEST_FLAG_SET (death_test_style, style);
 }
