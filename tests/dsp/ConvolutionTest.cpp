@@ -413,7 +413,7 @@ TEST (Convolution, ANonFiniteInputSpoilsNoBlockAfterItsOwn)
         twin.initFFT (2, 48000.0, 1024);
         ASSERT_TRUE (waitUntilReady (convolver) && waitUntilReady (twin));
 
-        auto before = noise (2 * (size_t) c.blockSize, 10);
+        const auto before = noise (2 * (size_t) c.blockSize, 10);
         convolveInBlocks (convolver, before, c.blockSize, 11);
         convolveInBlocks (twin, before, c.blockSize, 11);
 
