@@ -3,6 +3,8 @@
 #include "dsp/KernelCache.h"
 
 #include <Sounds.h>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -190,7 +192,7 @@ void Convolution::prepareArrays (int newFftSize, double newSampleRate)
     // A new response or rate starts from a silent history, as fresh arrays would.
     if (newFftSize == fftSize && frame != nullptr)
     {
-        std::fill (frame.get(), frame.get() + fftSize, 0.0f);
+        clearFrame();
         return;
     }
 
@@ -227,6 +229,7 @@ void Convolution::prepareArrays (int newFftSize, double newSampleRate)
     }
 
     frame.calloc (size);
+    frameEnd = historyLength;
     output.malloc (size);
     inSpectrum.malloc (size);
     productSpectrum.malloc (size);
@@ -251,12 +254,17 @@ void Convolution::normaliseEnergy (float* kernel) noexcept
 //==============================================================================
 void Convolution::reset()
 {
+    // The clear waits for the next block: while a load runs the arrays
+    // belong to the loader, and a load that keeps them (the same response,
+    // rate and size, as a second prepare asks for) hands the old history back.
     const juce::ScopedLock sl (lock);
+    clearPending = true;
+}
 
-    if (! ready || fftSize <= 0)
-        return;
-
+void Convolution::clearFrame() noexcept
+{
     std::fill (frame.get(), frame.get() + fftSize, 0.0f);
+    frameEnd = historyLength;
 }
 
 void Convolution::processSamples (float* data, int numSamples)
@@ -265,6 +273,12 @@ void Convolution::processSamples (float* data, int numSamples)
 
     if (! ready)
         return;
+
+    if (clearPending)
+    {
+        clearFrame();
+        clearPending = false;
+    }
 
     // A block longer than the frame holds goes through in pieces.
     const int longestPiece = fftSize - historyLength;
@@ -277,6 +291,7 @@ void Convolution::processPiece (float* data, int numSamples) noexcept
 {
     // The frame's head holds the last 895 inputs; the block follows them.
     std::copy (data, data + numSamples, frame + historyLength);
+    clearTailBeyond (historyLength + numSamples);
 
     switch (fftSize)
     {
@@ -304,9 +319,32 @@ void Convolution::processPiece (float* data, int numSamples) noexcept
     for (int i = 0; i < numSamples; ++i)
         data[i] = output[historyLength + i] * rescale;
 
-    // The last 895 inputs move to the head for the next block. What lies
-    // beyond the block stays, as it reaches no output taken.
+    // The last 895 inputs move to the head for the next block.
     std::memmove (frame.get(), frame + numSamples, sizeof (float) * (size_t) historyLength);
+    clearHistoryIfNotFinite();
+}
+
+void Convolution::clearTailBeyond (int end) noexcept
+{
+    // Input a longer block left beyond this one reaches no output taken, but
+    // it does reach every bin of the transform: a NaN there would stay in
+    // every later block, and finite values would add their rounding.
+    if (end < frameEnd)
+        std::fill (frame + end, frame + frameEnd, 0.0f);
+
+    frameEnd = end;
+}
+
+void Convolution::clearHistoryIfNotFinite() noexcept
+{
+    // The transform's DC bin is the sum of the whole frame, so a NaN or an
+    // infinity anywhere in it shows there; only then is the history searched.
+    // One bad input silences the block it is in, not every block after it.
+    if (std::isfinite (inSpectrum[0]))
+        return;
+
+    if (! std::all_of (frame.get(), frame + historyLength, [] (float x) { return std::isfinite (x); }))
+        clearFrame();
 }
 
 template <typename Engine>

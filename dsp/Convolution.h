@@ -44,7 +44,8 @@ public:
         loader thread. */
     void initFFT (int impulseIndex, double newSampleRate, int newMaxBlockSize);
 
-    /** Clears the history of a loaded kernel. */
+    /** Clears the history before the next block a kernel convolves, also
+        when that kernel is still loading. */
     void reset();
 
     /** Convolves in place; passes the samples through while no kernel is ready. */
@@ -89,6 +90,9 @@ private:
     bool shouldStopLoading() const;
     void prepareArrays (int newFftSize, double newSampleRate);
     void processPiece (float* data, int numSamples) noexcept;
+    void clearFrame() noexcept;
+    void clearTailBeyond (int end) noexcept;
+    void clearHistoryIfNotFinite() noexcept;
 
     template <typename Engine>
     void convolveFrame (Engine& engine) noexcept;
@@ -111,6 +115,10 @@ private:
     juce::CriticalSection lock;
 
     int fftSize = 0;
+    // The frame holds input up to here; beyond it, zeros.
+    int frameEnd = historyLength;
+    // Set by reset: the next convolved block starts from silence.
+    bool clearPending = false;
     int requestedImpulse = 0;
     int loadedImpulse = -1;
 

@@ -9,7 +9,14 @@ ImpulseLoader::ImpulseLoader()
 {
 }
 
-ImpulseLoader::~ImpulseLoader() { stopThread (stopTimeoutMs); }
+ImpulseLoader::~ImpulseLoader()
+{
+    // Waits as long as the thread takes to end: the framework kills a thread
+    // that outlasts a deadline, and a killed thread aborts the process. No
+    // convolver is left to serve, so only the wake-up and the thread's exit
+    // remain, which a loaded machine (or a sanitizer) can stretch past a second.
+    stopThread (-1);
+}
 
 std::shared_ptr<ImpulseLoader> ImpulseLoader::shared()
 {

@@ -38,8 +38,6 @@ private:
 
     void run() override;
 
-    static constexpr int stopTimeoutMs = 1000;
-
     std::mutex listMutex;
     std::vector<Convolution*> convolvers;
 

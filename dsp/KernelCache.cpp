@@ -18,8 +18,11 @@ bool needsConversion (double sampleRate)
 
 KernelCache& KernelCache::instance()
 {
-    static KernelCache cache;
-    return cache;
+    // Never destroyed: a host that quits without deleting its instances
+    // leaves the loader running while the exit handlers destroy statics, and
+    // the loader may be inside the cache, converting or transforming.
+    static auto* const cache = new KernelCache();
+    return *cache;
 }
 
 std::shared_ptr<const KernelCache::Spectrum> KernelCache::spectrumFor (int impulseIndex, double sampleRate, int fftSize)

@@ -53,6 +53,9 @@ void GadgetManager::initProcessing (double sampleRate, int blockSize)
     for (auto& drive : drives)
         drive.reset();
 
+    // Every gadget starts from silence now, as in a new slot: the first
+    // block needs no further reset (one would draw new random start angles).
+    lastRun = getCurrentAlgorithmObject();
     prepared = true;
 }
 

@@ -24,12 +24,13 @@ cmake --build build-asan -j "$jobs" --target tarvolin_tests tarvolin_ui_tests
 (cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs" -L 'unit|ui')
 
 # Only the test binary: the convolution engine's tests, those
-# of the two gadgets that own engines (loader threads, locks) and the
-# smoke tests that restore state and presets while audio runs.
+# of the two gadgets that own engines (loader threads, locks), the exit with
+# instances still loading and the smoke tests that restore state and presets
+# while audio runs.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARVOLIN_SANITIZE=thread -DTARVOLIN_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target tarvolin_tests
-(cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^(Convolution|GadgetN08|GadgetN11)\.|RestoresAndPresetsWhileAudioRuns|TwoThreadsAtOnce')
+(cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^(Convolution|ConvolutionThreads|GadgetN08|GadgetN11)\.|ExitingWithInstancesAlive|RestoresAndPresetsWhileAudioRuns|TwoThreadsAtOnce')
 
 # Half a minute per door: the seeds, the reproducers among them and what the
 # fuzzer reaches from there.

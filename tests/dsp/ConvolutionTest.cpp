@@ -7,6 +7,7 @@
 #include <libresample.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
 #include <vector>
@@ -369,13 +370,66 @@ TEST (Convolution, ResetClearsTheHistory)
     ASSERT_TRUE (waitUntilReady (convolver));
     const auto kernel = measureKernel (convolver);
 
+    std::vector<float> unitImpulse (kernelLength, 0.0f);
+    unitImpulse[0] = 1.0f;
+    const std::vector<float> expected (kernel.begin(), kernel.begin() + kernelLength);
+
     convolveInBlocks (convolver, noise (2000, 6), 256, 6);
     convolver.reset();
-    std::vector<float> impulse (kernelLength, 0.0f);
-    impulse[0] = 1.0f;
-    impulse = convolveInBlocks (convolver, impulse, 100, 7);
+    EXPECT_LT (largestDifference (convolveInBlocks (convolver, unitImpulse, 100, 7), expected), 1.0e-6);
 
-    EXPECT_LT (largestDifference (impulse, std::vector<float> (kernel.begin(), kernel.begin() + kernelLength)), 1.0e-6);
+    // Also when it comes during a reload that keeps the arrays, as a second
+    // prepare with the same rate and size makes one.
+    convolveInBlocks (convolver, noise (2000, 8), 256, 8);
+    convolver.initFFT (4, 44100.0, 256);
+    convolver.reset();
+    ASSERT_TRUE (waitUntilReady (convolver));
+    EXPECT_LT (largestDifference (convolveInBlocks (convolver, unitImpulse, 100, 9), expected), 1.0e-6);
+}
+
+TEST (Convolution, ANonFiniteInputSpoilsNoBlockAfterItsOwn)
+{
+    constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+    constexpr float infinity = std::numeric_limits<float>::infinity();
+    const struct
+    {
+        int blockSize, position;
+        float value;
+        bool inLastInputs; // among the last 895 inputs when its block ends
+    } cases[] = {
+        { 512, 511, nan, true }, // also in the frame's tail, past the shorter blocks after it
+        { 512, 0, infinity, true },
+        { 1024, 200, -infinity, true },
+        { 1024, 0, nan, false },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (testing::Message() << c.value << " at " << c.position << " of " << c.blockSize);
+        // The twin hears a 0 instead, and has its history cleared where the
+        // bad value would still be in it.
+        Convolution convolver, twin;
+        convolver.initFFT (2, 48000.0, 1024);
+        twin.initFFT (2, 48000.0, 1024);
+        ASSERT_TRUE (waitUntilReady (convolver) && waitUntilReady (twin));
+
+        const auto before = noise (2 * (size_t) c.blockSize, 10);
+        convolveInBlocks (convolver, before, c.blockSize, 11);
+        convolveInBlocks (twin, before, c.blockSize, 11);
+
+        auto block = noise ((size_t) c.blockSize, 12);
+        auto twinBlock = block;
+        block[(size_t) c.position] = c.value;
+        twinBlock[(size_t) c.position] = 0.0f;
+        convolver.processSamples (block.data(), c.blockSize);
+        twin.processSamples (twinBlock.data(), c.blockSize);
+
+        if (c.inLastInputs)
+            twin.reset();
+
+        const auto after = noise (3000, 13);
+        EXPECT_EQ (convolveInBlocks (convolver, after, 256, 14), convolveInBlocks (twin, after, 256, 14));
+    }
 }
 
 TEST (Convolution, ReadsSilentAndUnreadableDataAsASilentKernel)

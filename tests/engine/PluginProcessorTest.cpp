@@ -1,10 +1,17 @@
 #include "engine/PluginProcessor.h"
+#include "engine/gadgets/GadgetN08.h"
+#include "engine/gadgets/GadgetN11.h"
+#include "engine/gadgets/GadgetN13.h"
 #include "support/AllocationGuard.h"
+#include "support/PollUntil.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <limits>
+#include <thread>
 
 namespace
 {
@@ -557,3 +564,149 @@ TEST_P (LoudestChain, StaysFiniteWithoutTheGuard)
 }
 
 INSTANTIATE_TEST_SUITE_P (EveryGadget, LoudestChain, ::testing::Range (0, GadgetManager::numGadgets));
+
+//==============================================================================
+namespace
+{
+// Where the gadgets that load impulses or draw random numbers sit in a slot.
+constexpr int convolutionGadget = 4, tapeGadget = 8, rotorGadget = 12;
+
+bool impulsesLoaded (const TarvolinAudioProcessor& p)
+{
+    for (const auto& slot : p.slots)
+    {
+        const auto& convolution = dynamic_cast<const GadgetN11&> (*slot.getAlgorithmObject (convolutionGadget));
+        const auto& tape = dynamic_cast<const GadgetN08&> (*slot.getAlgorithmObject (tapeGadget));
+
+        if (! (convolution.convolvers[0].isReady() && convolution.convolvers[1].isReady() && tape.convolverL.isReady()
+               && tape.convolverR.isReady()))
+            return false;
+    }
+
+    return true;
+}
+
+/** The tape's jitter and the rotors' start angles are random: both
+    processors compared draw them from one seed. */
+void seedRandomDraws (TarvolinAudioProcessor& p)
+{
+    for (auto& slot : p.slots)
+    {
+        dynamic_cast<GadgetN08&> (*slot.getAlgorithmObject (tapeGadget)).random.setSeed (31);
+        dynamic_cast<GadgetN13&> (*slot.getAlgorithmObject (rotorGadget)).rotorRandom.setSeed (32);
+    }
+}
+
+std::unique_ptr<TarvolinAudioProcessor> processorWith (int gadget, bool hot)
+{
+    auto p = std::make_unique<TarvolinAudioProcessor>();
+    p->setParameter (at (0, ParameterMapping::algorithm), (float) gadget / 13.0f);
+    p->setParameter (at (0, ParameterMapping::hot), hot ? 1.0f : 0.0f);
+    p->setParameter (at (0, ParameterMapping::control1), 0.3f);
+    p->setParameter (at (0, ParameterMapping::control2), 0.8f);
+    p->setParameter (at (0, ParameterMapping::control3), 0.6f);
+    p->setParameter (at (0, ParameterMapping::control4), 0.7f);
+    p->setParameter (at (0, ParameterMapping::impulse), 2.0f / 7.0f);
+    return p;
+}
+
+constexpr int preparedSize = 512;
+
+/** Prepares and, once the impulses are in, runs shorter blocks than announced. */
+std::vector<float> firstBlocksAfterPrepare (TarvolinAudioProcessor& p)
+{
+    seedRandomDraws (p);
+    p.prepareToPlay (rate, preparedSize);
+    EXPECT_TRUE (pollUntil ([&] { return impulsesLoaded (p); }));
+    std::vector<float> output;
+    juce::MidiBuffer none;
+
+    for (std::uint32_t block = 0; block < 4; ++block)
+    {
+        auto buffer = noiseBuffer (preparedSize / 2, 40 + block);
+        p.processBlock (buffer, none);
+
+        for (int channel = 0; channel < 2; ++channel)
+            output.insert (output.end(),
+                           buffer.getReadPointer (channel),
+                           buffer.getReadPointer (channel) + buffer.getNumSamples());
+    }
+
+    return output;
+}
+
+/** Full blocks of noise, the last ending on a NaN and an infinity. */
+void dirty (TarvolinAudioProcessor& p)
+{
+    p.prepareToPlay (rate, preparedSize);
+    ASSERT_TRUE (pollUntil ([&] { return impulsesLoaded (p); }));
+    juce::MidiBuffer none;
+
+    for (std::uint32_t block = 0; block < 3; ++block)
+    {
+        auto buffer = noiseBuffer (preparedSize, 60 + block);
+
+        if (block == 2)
+        {
+            buffer.setSample (0, preparedSize - 1, std::numeric_limits<float>::quiet_NaN());
+            buffer.setSample (1, preparedSize - 1, std::numeric_limits<float>::infinity());
+        }
+
+        p.processBlock (buffer, none);
+    }
+}
+} // namespace
+
+TEST (ProcessorLifecycle, APrepareStartsFromSilenceAsANewInstanceDoes)
+{
+    for (int gadget = 0; gadget < GadgetManager::numGadgets; ++gadget)
+        for (const bool hot : { false, true })
+            for (const bool releaseFirst : { false, true })
+            {
+                SCOPED_TRACE (testing::Message() << "gadget " << gadget << (hot ? " hot" : "")
+                                                 << (releaseFirst ? ", released before the prepare" : ""));
+                auto fresh = processorWith (gadget, hot);
+                const auto expected = firstBlocksAfterPrepare (*fresh);
+
+                auto used = processorWith (gadget, hot);
+                dirty (*used);
+
+                if (releaseFirst)
+                    used->releaseResources();
+
+                EXPECT_EQ (firstBlocksAfterPrepare (*used), expected);
+            }
+}
+
+namespace
+{
+/** What a host does that quits without deleting its instances: the exit
+    handlers run while the impulses above 44.1 kHz are still loading. */
+[[noreturn]] void exitWithInstancesLoading (int delayMs)
+{
+    // Held where the leak checker sees them, as the host's own lists would.
+    static auto* alive = new std::vector<TarvolinAudioProcessor*>();
+
+    for (const double hostRate : { 88200.0, 96000.0, 176400.0, 192000.0 })
+        for (const int size : { 256, 4096 })
+        {
+            alive->push_back (new TarvolinAudioProcessor());
+            alive->back()->prepareToPlay (hostRate, size);
+        }
+
+    std::this_thread::sleep_for (std::chrono::milliseconds (delayMs));
+    std::exit (0);
+}
+} // namespace
+
+TEST (ProcessorLifecycle, ExitingWithInstancesAliveEndsCleanly)
+{
+    // Each exit in a process of its own, started afresh: nothing loaded yet.
+    const auto style = GTEST_FLAG_GET (death_test_style);
+    GTEST_FLAG_SET (death_test_style, "threadsafe");
+
+    for (const int delayMs : { 0, 0, 1, 2, 3, 5, 8, 13 })
+        EXPECT_EXIT (exitWithInstancesLoading (delayMs), ::testing::ExitedWithCode (0), "") << delayMs << " ms";
+
+    GTEST_FLAG_SET (death_test_style, style);
+}
