@@ -49,8 +49,8 @@ cached_pluginval() {
         bash "$source_dir/build.sh" "$work" "$(nproc)" >"$work.log" 2>&1 \
             || { tail -n 40 "$work.log" >&2; fail "building pluginval failed (log: $work.log)"; }
         mkdir -p "$cache_root/$key"
-        cp "$(readlink -f "$work/pluginval")" "$binary.part"
-        mv "$binary.part" "$binary"
+        cp "$(readlink -f "$work/pluginval")" "$work.bin"
+        mv "$work.bin" "$binary"
         rm -rf "$work" "$work.log"
         # Older keys are stale builds.
         find "$cache_root" -mindepth 1 -maxdepth 1 -type d ! -name "$key" ! -name 'build.*' -exec rm -rf {} +
