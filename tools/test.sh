@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs dependencies, builds everything and runs every test:
-#   1. the release build: plug-in formats, unit tests, host tests;
+#   1. the release build: plug-in formats, unit tests, host tests, and the
+#      plug-in validator (pluginval) on the VST3, the VST 2.4 and the LV2;
 #   2. the unit tests and the editor and control tests again under
 #      AddressSanitizer and UndefinedBehaviorSanitizer (the editor opened and
 #      closed while audio runs, among them);
@@ -17,6 +18,7 @@ export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tarvolin-ccache}"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure --no-tests=error -j "$jobs")
+bash tools/pluginval.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARVOLIN_SANITIZE=address,undefined -DTARVOLIN_BUILD_BENCH=OFF
