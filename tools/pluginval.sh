@@ -17,7 +17,10 @@ cd "$(dirname "$0")/.."
 
 build_dir="${1:-build}"
 artefacts="$build_dir/Tarvolin_artefacts/Release"
+# The shared tools sit beside the main checkout; a scratch clone elsewhere on
+# this machine finds them at their fixed place.
 source_dir="${TARVOLIN_PLUGINVAL_SOURCE:-../shared/tools/pluginval}"
+[ -f "$source_dir/build.sh" ] || [ -n "${TARVOLIN_PLUGINVAL_SOURCE:-}" ] || source_dir=/work/shared/tools/pluginval
 cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/tarvolin-pluginval"
 lv2_uri="urn:moskeret:tarvolin"
 strictness=10
