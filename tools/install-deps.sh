@@ -12,6 +12,7 @@ packages=(
     lv2-dev lilv-utils jalv jackd2 xvfb xauth
     clang libclang-rt-14-dev
     fonts-liberation xdotool
+    ardour
 )
 
 missing=()
