@@ -4,7 +4,9 @@
 // so the extra chunks they add (fact, PEAK, bext) do not matter.
 //
 // usage: tarvolin_render_compare <left.wav> <right.wav> <render.wav> <tolerance>
-// Exit status 0 when the render matches, 1 when it does not, 2 on bad files.
+// Exit status 0 when the render matches, 1 when it does not, 2 on bad files,
+// 3 when it is the input moved as a whole by a few samples: Ardour 7.3 now
+// and then starts an export that far off, with or without any plug-in.
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +26,8 @@ constexpr std::uint16_t formatFloat = 3;
 constexpr std::uint16_t formatExtensible = 0xfffe;
 // Below this the input would prove nothing: a silent render matches it.
 constexpr float quietestUsefulPeak = 0.01f;
+// The largest whole-render offset looked for when the render does not match.
+constexpr int largestShiftFrames = 64;
 
 struct FloatWav
 {
@@ -43,6 +47,24 @@ std::uint32_t readLittleEndian (const unsigned char* bytes, int numBytes)
         value = (value << 8) | bytes[i];
 
     return value;
+}
+
+/** True when every frame of the render that has a counterpart equals the
+    input shifted by shiftFrames (render[n] = input[n + shiftFrames]). */
+bool matchesShifted (const FloatWav& render, int channel, const FloatWav& input, long shiftFrames, float tolerance)
+{
+    for (std::size_t frame = 0; frame < render.numFrames(); ++frame)
+    {
+        const long source = (long) frame + shiftFrames;
+
+        if (source < 0 || source >= (long) input.numFrames())
+            continue;
+
+        if (! (std::abs (render.sample (frame, channel) - input.sample ((std::size_t) source, 0)) <= tolerance))
+            return false;
+    }
+
+    return true;
 }
 
 /** Reads a RIFF/WAVE file of 32-bit float samples; an empty result (and a
@@ -170,5 +192,18 @@ int main (int argc, char** argv)
         }
     }
 
-    return matches ? 0 : 1;
+    if (matches)
+        return 0;
+
+    for (long shift = -largestShiftFrames; shift <= largestShiftFrames; ++shift)
+    {
+        if (shift != 0 && matchesShifted (render, 0, inputs[0], shift, tolerance)
+            && matchesShifted (render, 1, inputs[1], shift, tolerance))
+        {
+            std::printf ("the render is the input moved by %ld frames\n", -shift);
+            return 3;
+        }
+    }
+
+    return 1;
 }
