@@ -56,7 +56,7 @@ ardour_libraries="${ardour_libraries:-/usr/lib/ardour7}"
 # the second: a copy dated a minute back cannot tie with its entry.
 scan() {
     find "$2" -exec touch -d "1 minute ago" {} +
-    LD_LIBRARY_PATH="$ardour_libraries" "$ardour_libraries/$1" "$2" >"$work_dir/scan.log" 2>&1 \
+    LD_LIBRARY_PATH="$ardour_libraries" timeout 60 "$ardour_libraries/$1" "$2" >"$work_dir/scan.log" 2>&1 \
         || { cat "$work_dir/scan.log" >&2; fail "$1 cannot index $2"; }
 }
 
@@ -88,7 +88,7 @@ esac
 
 # Ardour names the interchange folder after the session folder: both are "render".
 session="$work_dir/render"
-ardour7-lua "$script_dir/ardour_session.lua" "$session" render "$kind" "$id" >"$work_dir/lua.log" 2>&1
+timeout -k 5 120 ardour7-lua "$script_dir/ardour_session.lua" "$session" render "$kind" "$id" >"$work_dir/lua.log" 2>&1
 grep -q "^session ready" "$work_dir/lua.log" || { cat "$work_dir/lua.log" >&2; fail "ardour7-lua made no session"; }
 
 # The exporter renders the session range, which Lua cannot set in Ardour 7.
