@@ -14,6 +14,8 @@ packages=(
     fonts-liberation xdotool
     # pluginval's build (tools/pluginval.sh)
     ladspa-sdk libflac-dev libvorbis-dev libogg-dev python3
+    # the headless render host tests
+    ardour
 )
 
 missing=()
