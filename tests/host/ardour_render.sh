@@ -106,9 +106,21 @@ ardour_fault() {
     [ "$ardour_faults" -le "$ardour_faults_allowed" ] || fail "$ardour_faults exports failed in Ardour itself"
 }
 
+# A crash shows every thread's stack in the log, read from its core file.
+report_crash() {
+    local core
+    core=$(ls -t "$work_dir"/core* 2>/dev/null | head -n 1)
+    if [ -z "$core" ]; then
+        echo "no core file (core pattern: $(cat /proc/sys/kernel/core_pattern 2>/dev/null))" >&2
+    elif command -v gdb >/dev/null; then
+        gdb -batch -q -ex "thread apply all bt" "$ardour_libraries/utils/ardour7-export" "$core" >&2 2>&1
+    fi
+}
+
 while [ "$export_number" -le "$exports" ]; do
-    rm -rf "$render" "$presets"
-    timeout -k 5 "$export_seconds" ardour7-export -b float -o "$render" "$session" render >"$work_dir/export.log" 2>&1
+    rm -rf "$render" "$presets" "$work_dir"/core*
+    (cd "$work_dir" && ulimit -c unlimited \
+        && exec timeout -k 5 "$export_seconds" ardour7-export -b float -o "$render" "$session" render) >"$work_dir/export.log" 2>&1
     status=$?
 
     if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
@@ -117,7 +129,11 @@ while [ "$export_number" -le "$exports" ]; do
         continue
     fi
 
-    [ "$status" -eq 0 ] || { cat "$work_dir/export.log" >&2; fail "export $export_number exited with status $status (134: abort, 139: segmentation fault)"; }
+    [ "$status" -eq 0 ] || {
+        cat "$work_dir/export.log" >&2
+        report_crash
+        fail "export $export_number exited with status $status (134: abort, 139: segmentation fault)"
+    }
     [ -d "$presets" ] || { cat "$work_dir/export.log" >&2; fail "export $export_number did not load the plug-in"; }
     "$compare" "$sources/input%L.wav" "$sources/input%R.wav" "$render" "$tolerance"
     status=$?
