@@ -47,6 +47,8 @@ public:
     float attackCoeff = 0.0f, releaseCoeff = 0.0f, detectorCoeff = 0.0f;
     float hissGain = 0.0f;
     PinkState pinkL, pinkR;
+    /** Draws the hiss and the wow and flutter jitter. Seeded from the clock
+        once, when the gadget is built; tests reseed it for repeatable output. */
     juce::Random random;
     forms::Biquad lowPeak;
     forms::Biquad::State lowPeakL, lowPeakR;

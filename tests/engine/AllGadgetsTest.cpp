@@ -1,6 +1,8 @@
 // Invariants every gadget keeps, written once and run for all fourteen.
 
 #include "engine/GadgetManager.h"
+#include "engine/gadgets/GadgetN08.h"
+#include "support/PollUntil.h"
 #include "support/TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -23,9 +25,24 @@ constexpr float loudOutputBound = 100.0f * loudInputPeak;
 /** Gadgets whose reset is not meant to be repeatable, with the reason. */
 const std::map<int, const char*> nonRepeatableReset = {
     { 4, "the impulse arrives from a loader thread whenever it finishes" },
-    { 8, "the impulse arrives from a loader thread whenever it finishes" },
     { 12, "reset draws random start phases for the rotors" },
 };
+
+/** The tape gadget draws its hiss and flutter from a generator of its own,
+    seeded from the clock: the table seeds it, so every run hears the same. */
+void seedNoise (Gadgets& gadget)
+{
+    if (auto* tape = dynamic_cast<GadgetN08*> (&gadget))
+        tape->random.setSeed (8);
+}
+
+/** Waits for the tape gadget's speaker kernel, which the loader thread brings
+    in after initProcessing; output compared before and after would differ. */
+bool speakerLoaded (Gadgets& gadget)
+{
+    auto* tape = dynamic_cast<GadgetN08*> (&gadget);
+    return tape == nullptr || pollUntil ([tape] { return tape->convolverL.isReady() && tape->convolverR.isReady(); });
+}
 
 struct Stereo
 {
@@ -73,6 +90,8 @@ Stereo escalatingLevels (double sampleRate)
 class AllGadgets : public ::testing::TestWithParam<int>
 {
 protected:
+    void SetUp() override { seedNoise (gadget()); }
+
     Gadgets& gadget() { return *slot->getAlgorithmObject (GetParam()); }
 
     std::unique_ptr<GadgetManager> slot = std::make_unique<GadgetManager>();
@@ -171,11 +190,14 @@ TEST_P (AllGadgets, ResetMakesProcessingRepeatable)
 
     const auto input = makeInput (7);
     gadget().initProcessing (48000.0, maxBlockSize);
+    ASSERT_TRUE (speakerLoaded (gadget()));
     gadget().setParameters (0.3, 0.8, 0.6, 0.7, 2);
 
     gadget().reset();
+    seedNoise (gadget());
     const auto first = run (gadget(), input, 100);
     gadget().reset();
+    seedNoise (gadget());
     const auto second = run (gadget(), input, 100);
 
     EXPECT_EQ (first.left, second.left);
@@ -189,12 +211,15 @@ TEST_P (AllGadgets, EmptyBlockChangesNothing)
 
     const auto input = makeInput (9);
     gadget().initProcessing (44100.0, maxBlockSize);
+    ASSERT_TRUE (speakerLoaded (gadget()));
     gadget().setParameters (0.6, 0.4, 0.7, 0.2, 5);
     gadget().reset();
+    seedNoise (gadget());
     const auto plain = run (gadget(), input, 64);
 
     gadget().setParameters (0.6, 0.4, 0.7, 0.2, 5);
     gadget().reset();
+    seedNoise (gadget());
     float unused = 0.0f;
     gadget().processSamples (&unused, &unused, 0, 120.0f);
     const auto afterEmptyBlock = run (gadget(), input, 64);

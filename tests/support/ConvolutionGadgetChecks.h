@@ -33,9 +33,10 @@ inline bool allFinite (const std::vector<float>& x)
 
 /** Every knob at 0, 0.5 and 1 (all 27 combinations) at 22.05 to 192 kHz,
     with a loud input and a high input gain: nothing turns into NaN or
-    infinity, whatever the impulse choice. */
-template <typename Gadget, typename KernelsReady>
-void expectFiniteOnKnobGrid (KernelsReady kernelsReady)
+    infinity, whatever the impulse choice. Each new gadget is first handed
+    to prepare (to seed a gadget's own noise, say). */
+template <typename Gadget, typename KernelsReady, typename Prepare = void (*) (Gadget&)>
+void expectFiniteOnKnobGrid (KernelsReady kernelsReady, Prepare prepare = [] (Gadget&) {})
 {
     constexpr int blockSize = 256;
     const float positions[] = { 0.0f, 0.5f, 1.0f };
@@ -43,6 +44,7 @@ void expectFiniteOnKnobGrid (KernelsReady kernelsReady)
     for (const double rate : { 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 176400.0, 192000.0 })
     {
         auto gadget = std::make_unique<Gadget>();
+        prepare (*gadget);
         gadget->inputGain = 10.0f;
         gadget->initProcessing (rate, blockSize);
         gadget->reset();

@@ -5,20 +5,6 @@
 
 namespace
 {
-/** Hosts (and the framework's standalone wrapper) install an X error
-    handler; a bare test binary keeps Xlib's default, which ends the process
-    at the first harmless error, such as asking a server without a window
-    manager for the WM_STATE property of a new window. */
-void ignoreXErrors()
-{
-    using ErrorHandler = int (*) (void*, void*);
-    using SetErrorHandler = ErrorHandler (*) (ErrorHandler);
-
-    if (auto* xlib = dlopen ("libX11.so.6", RTLD_LAZY))
-        if (auto* setHandler = reinterpret_cast<SetErrorHandler> (dlsym (xlib, "XSetErrorHandler")))
-            setHandler ([] (void*, void*) { return 0; });
-}
-
 /** One framework and message manager for the whole run: starting and
     stopping the GUI side between tests is not something hosts do either. */
 class GuiEnvironment : public ::testing::Environment
@@ -27,7 +13,7 @@ public:
     void SetUp() override
     {
         gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>();
-        ignoreXErrors();
+        controltest::ignoreXErrors();
     }
     void TearDown() override { gui.reset(); }
 
@@ -40,6 +26,16 @@ private:
 
 namespace controltest
 {
+void ignoreXErrors()
+{
+    using ErrorHandler = int (*) (void*, void*);
+    using SetErrorHandler = ErrorHandler (*) (ErrorHandler);
+
+    if (auto* xlib = dlopen ("libX11.so.6", RTLD_LAZY))
+        if (auto* setHandler = reinterpret_cast<SetErrorHandler> (dlsym (xlib, "XSetErrorHandler")))
+            setHandler ([] (void*, void*) { return 0; });
+}
+
 juce::MouseEvent mouseAt (juce::Component& component,
                           juce::Point<float> position,
                           int buttons,

@@ -20,6 +20,12 @@ juce::MouseEvent mouseAt (juce::Component& component,
 
 juce::MouseWheelDetails wheel (float deltaY);
 
+/** Hosts (and the framework's standalone wrapper) install an X error
+    handler; a bare program keeps Xlib's default, which ends the process at
+    the first harmless error, such as asking a server without a window
+    manager for the WM_STATE property of a new window. */
+void ignoreXErrors();
+
 /** Counts the change messages a control sends. Every gesture handler sends
     at most once, so taking the count after each handler keeps apart two
     messages that the framework would deliver as one. */

@@ -1,6 +1,8 @@
 // Gestures on the editor of a processor whose audio thread is running, and
 // what the host hears of them.
 
+#include "engine/BundleLocation.h"
+#include "game/Moteur2048.h"
 #include "support/PollUntil.h"
 #include "ui/ComboBoxMIDILearn.h"
 #include "ui/ComponentPedalAnim.h"
@@ -74,6 +76,17 @@ std::string faceOf (const TarvolinAudioProcessorEditor& e)
 
     face << ", hot " << (e.hotSwitch->state ? "on" : "off");
     return face.toStdString();
+}
+
+/** The game's best score as the about panel reads it when the editor opens. */
+void storeBestScore (int score)
+{
+    const auto file = BundleLocation::folderForUserFiles().getChildFile ("Tarvolin.ini");
+    file.deleteFile();
+    file.getParentDirectory().createDirectory();
+    Moteur2048 game (file);
+    game.bestScore = score;
+    game.saveMaximumScore();
 }
 
 class RunningEditor : public ::testing::Test
@@ -220,19 +233,26 @@ TEST (EditorFollowingTheHost, ChangesOfTheShownChoicesRefreshTheWindowAtTheNextT
         const char* name;
         std::vector<std::pair<int, float>> hostSets;
         bool changesTheWindow;
+        int bestScore = 0;
     } cases[] = {
         { "gadget with a speed switch", { { at (0, Kind::algorithm), 12.0f / 13.0f } }, true },
         { "gadget with impulses, then an impulse",
           { { at (0, Kind::algorithm), 4.0f / 13.0f }, { at (0, Kind::impulse), 5.0f / 7.0f } },
           true },
-        { "HOT", { { at (0, Kind::hot), 1.0f } }, true },
+        // With the dark pictures unlocked, so that HOT changes the pedal picture too.
+        { "HOT", { { at (0, Kind::hot), 1.0f } }, true, 5000 },
         { "routing around the shown slot", { { at (2, Kind::enabled), 1.0f }, { at (0, Kind::enabled), 0.0f } }, true },
+        { "slot 1 off", { { at (0, Kind::enabled), 0.0f } }, true },
+        { "slot 2 on", { { at (1, Kind::enabled), 1.0f } }, true },
+        { "slot 3 on", { { at (2, Kind::enabled), 1.0f } }, true },
+        { "slot 4 on", { { at (3, Kind::enabled), 1.0f } }, true },
         { "another slot's gadget", { { at (1, Kind::algorithm), 5.0f / 13.0f } }, false },
     };
 
     for (const auto& c : cases)
     {
         SCOPED_TRACE (c.name);
+        storeBestScore (c.bestScore);
         EditorHarness h;
         AudioThread audio (*h.processor);
         auto* editor = &h.open();
@@ -249,6 +269,10 @@ TEST (EditorFollowingTheHost, ChangesOfTheShownChoicesRefreshTheWindowAtTheNextT
         editor = &h.open();
         EXPECT_EQ (followed, faceOf (*editor));
         EXPECT_EQ (followed != before, c.changesTheWindow) << followed;
+
+        if (c.bestScore >= 5000)
+            EXPECT_GE (editor->pedalView->picture - editor->pedalPictures, TarvolinAudioProcessorEditor::numGadgets)
+                << "the dark pictures are not unlocked";
     }
 }
 

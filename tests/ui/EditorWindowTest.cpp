@@ -290,18 +290,4 @@ TEST (EditorAboutPanel, DarkPedalPicturesFromABestScoreOf5000WithHotOn)
         EXPECT_EQ (e.sparePedalView->picture, e.pedalView->picture);
     }
 }
-
-TEST (EditorSnapshots, OnePicturePerGadget)
-{
-    for (int gadget = 0; gadget < TarvolinAudioProcessorEditor::numGadgets; ++gadget)
-    {
-        EditorHarness h;
-        setMapped (*h.processor, 0, Kind::algorithm, (float) gadget);
-        setMapped (*h.processor, 0, Kind::hot, gadget % 2 == 0 ? 1.0f : 0.0f);
-        auto& editor = h.open();
-
-        const auto name = "editor-gadget" + juce::String (gadget).paddedLeft ('0', 2);
-        EXPECT_EQ (controltest::snapshot (editor, name).getBounds(), juce::Rectangle<int> (0, 0, 732, 430));
-    }
-}
 } // namespace

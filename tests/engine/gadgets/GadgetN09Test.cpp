@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace gadgetharness;
@@ -102,6 +103,38 @@ TEST (Vuvuru, LfoOpensTheGateForTheSecondHalfOfEachCycle)
             EXPECT_NEAR (seconds, 0.5 + std::log (2.0) / (2.0 * M_PI * 20.0), 0.5e-3);
         }
     }
+}
+
+TEST (Vuvuru, RateZeroStaysShutPastHalfTheSlowestCycle)
+{
+    // The knob's bottom is a plain gate, though the LFO still runs at its
+    // slowest, 0.005 Hz: the open half would begin 100 s in. At 8 kHz a
+    // level under the threshold stays shut for 110 s.
+    constexpr double lowRate = 8000.0;
+    constexpr int blockSize = 8192;
+    const float thresholdKnob = 0.5f;
+    const auto amplitude = (float) std::pow (10.0, (thresholdDb (thresholdKnob) - 20.0) / 20.0);
+    const auto closedGain = (float) std::pow (10.0, (ratioFor (thresholdKnob) - 1.0) * -20.0 / 20.0);
+
+    GadgetN09 gate;
+    gate.initProcessing (lowRate, blockSize);
+    gate.setParameters (0.0f, thresholdKnob, 0.7f, centre, 0);
+    gate.reset();
+
+    auto signal = steadyLevel (amplitude, blockSize);
+    float loudest = 0.0f;
+
+    for (int block = 0; block < (int) (110.0 * lowRate) / blockSize; ++block)
+    {
+        std::fill (signal.left.begin(), signal.left.end(), amplitude);
+        std::fill (signal.right.begin(), signal.right.end(), amplitude);
+        gate.processSamples (signal.left.data(), signal.right.data(), blockSize, 0.0f);
+
+        if (block > 0)
+            loudest = std::max (loudest, *std::max_element (signal.left.begin(), signal.left.end()));
+    }
+
+    EXPECT_LT (loudest, 1.01f * closedGain * amplitude);
 }
 
 TEST (Vuvuru, StrongPlayingPassesWholeInBothHalves)
