@@ -72,10 +72,16 @@ bool TarvolinAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts)
 
 void TarvolinAudioProcessor::prepareToPlay (double sampleRate, int maximumBlockSize)
 {
-    // A host that announces no usable rate or size leaves us as we were:
-    // unprepared, passing audio through.
+    // A host that announces no usable rate or size gets no processing: every
+    // slot passes audio through (its gains still apply) until a usable
+    // prepare, so nothing runs on with an earlier rate's coefficients.
     if (! (sampleRate >= lowestSampleRateHz) || maximumBlockSize <= 0)
+    {
+        for (auto& slot : slots)
+            slot.prepared = false;
+
         return;
+    }
 
     updateParameters();
     meteredInput.calloc ((size_t) maximumBlockSize);

@@ -338,6 +338,34 @@ TEST_F (Processor, BadPrepareAndNarrowBuffersLeaveAudioAlone)
     EXPECT_EQ (mono.getSample (0, 10), 0.25f);
 }
 
+TEST_F (Processor, ARefusedRateAfterAGoodOneLeavesOnlyTheGains)
+{
+    processor->setParameter (at (0, ParameterMapping::control2), 1.0f); // the comb's full feedback
+    processor->setParameter (at (0, ParameterMapping::hot), 1.0f);
+    processor->setParameter (at (0, ParameterMapping::input), 1.0f); // +20 dB
+
+    for (const bool releaseFirst : { false, true })
+    {
+        processor->prepareToPlay (rate, blockSize);
+        auto warmUp = noiseBuffer (blockSize, 9);
+        process (warmUp);
+
+        if (releaseFirst)
+            processor->releaseResources();
+
+        processor->prepareToPlay (7999.0, blockSize);
+        auto buffer = noiseBuffer (blockSize, 10);
+        auto expected = buffer;
+        expected.applyGain (10.0f);
+        process (buffer);
+
+        for (int channel = 0; channel < 2; ++channel)
+            for (int i = 0; i < blockSize; ++i)
+                ASSERT_FLOAT_EQ (buffer.getSample (channel, i), expected.getSample (channel, i))
+                    << (releaseFirst ? "released first, " : "") << "sample " << i;
+    }
+}
+
 TEST_F (Processor, NonFiniteAudioIsSilencedForTheBlockAndItsSlotStartsAfresh)
 {
     // The equaliser's filters and HOT's tube stages would carry the NaN on.
