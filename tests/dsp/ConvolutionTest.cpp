@@ -401,6 +401,8 @@ TEST (Convolution, ANonFiniteInputSpoilsNoBlockAfterItsOwn)
         { 512, 0, infinity, true },
         { 1024, 200, -infinity, true },
         { 1024, 0, nan, false },
+        // Only in the frame's tail, beyond every shorter block after it.
+        { 4096, 300, nan, false },
     };
 
     for (const auto& c : cases)
@@ -409,8 +411,8 @@ TEST (Convolution, ANonFiniteInputSpoilsNoBlockAfterItsOwn)
         // The twin hears a 0 instead, and has its history cleared where the
         // bad value would still be in it.
         Convolution convolver, twin;
-        convolver.initFFT (2, 48000.0, 1024);
-        twin.initFFT (2, 48000.0, 1024);
+        convolver.initFFT (2, 48000.0, c.blockSize);
+        twin.initFFT (2, 48000.0, c.blockSize);
         ASSERT_TRUE (waitUntilReady (convolver) && waitUntilReady (twin));
 
         const auto before = noise (2 * (size_t) c.blockSize, 10);
