@@ -67,6 +67,9 @@ void ImpulseLoader::run()
         // wait returns at once and another pass serves it.
         wait (-1);
 
+        if (auto* hook = onWake.load())
+            hook();
+
         const std::lock_guard<std::mutex> guard (listMutex);
 
         for (auto* convolver : convolvers)

@@ -2,6 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -32,6 +33,11 @@ public:
 
     /** True when the loader is being shut down: a load in progress ends early. */
     bool isStopping() const { return threadShouldExit(); }
+
+    /** Called on the loader thread each time it wakes, before it looks at its
+        stop flag; none unless a test sets one. Lets a test hold the wake-up
+        as long as a loaded machine would. */
+    static inline std::atomic<void (*)()> onWake { nullptr };
 
 private:
     ImpulseLoader();

@@ -1,4 +1,5 @@
 #include "dsp/Convolution.h"
+#include "dsp/ImpulseLoader.h"
 #include "support/PollUntil.h"
 
 #include <Sounds.h>
@@ -6,10 +7,13 @@
 #include <juce_audio_formats/juce_audio_formats.h>
 #include <libresample.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace
@@ -401,6 +405,8 @@ TEST (Convolution, ANonFiniteInputSpoilsNoBlockAfterItsOwn)
         { 512, 0, infinity, true },
         { 1024, 200, -infinity, true },
         { 1024, 0, nan, false },
+        // Only in the frame's tail, beyond every shorter block after it.
+        { 4096, 300, nan, false },
     };
 
     for (const auto& c : cases)
@@ -409,8 +415,8 @@ TEST (Convolution, ANonFiniteInputSpoilsNoBlockAfterItsOwn)
         // The twin hears a 0 instead, and has its history cleared where the
         // bad value would still be in it.
         Convolution convolver, twin;
-        convolver.initFFT (2, 48000.0, 1024);
-        twin.initFFT (2, 48000.0, 1024);
+        convolver.initFFT (2, 48000.0, c.blockSize);
+        twin.initFFT (2, 48000.0, c.blockSize);
         ASSERT_TRUE (waitUntilReady (convolver) && waitUntilReady (twin));
 
         const auto before = noise (2 * (size_t) c.blockSize, 10);
@@ -562,4 +568,57 @@ TEST (ConvolutionThreads, AudioRunsWhileAnotherThreadRequests)
     done = true;
     audio.join();
     EXPECT_EQ (convolver.getLoadedImpulse(), 49 % Convolution::numImpulses);
+}
+
+namespace
+{
+std::atomic<bool> wakeHeld { false }, stopBegun { false }, wakeReleased { false }, loaderEnded { false };
+
+struct ThreadEndSignal
+{
+    ~ThreadEndSignal() { loaderEnded = true; }
+};
+
+// The loader's wake-up as a loaded machine makes it: the thread runs on
+// only well over a second after its stop has begun.
+void holdWakeUp()
+{
+    static thread_local ThreadEndSignal signal;
+    wakeHeld = true;
+    pollUntil ([] { return stopBegun.load(); });
+    std::this_thread::sleep_for (std::chrono::milliseconds (1500));
+    wakeReleased = true;
+}
+} // namespace
+
+TEST (ConvolutionThreads, LastUserLeavingWhileTheLoaderIsSlowToWakeWaitsForItsEnd)
+{
+    wakeHeld = stopBegun = wakeReleased = loaderEnded = false;
+    auto loader = ImpulseLoader::shared();
+    std::vector<float> kernel;
+    {
+        Convolution convolver;
+        convolver.initFFT (6, 48000.0, 256);
+        ASSERT_TRUE (waitUntilReady (convolver));
+        kernel = measureKernel (convolver);
+
+        // Woken by a request, the loader is held before it serves it.
+        ImpulseLoader::onWake = holdWakeUp;
+        convolver.initFFT (7, 48000.0, 256);
+        EXPECT_TRUE (pollUntil ([] { return wakeHeld.load(); }));
+    }
+
+    const bool lastUser = loader.use_count() == 1;
+    stopBegun = true;
+    loader.reset();
+    ImpulseLoader::onWake = nullptr;
+    ASSERT_TRUE (lastUser);
+    EXPECT_TRUE (wakeReleased) << "the stop returned while the thread was held: killed or left behind";
+    EXPECT_TRUE (pollUntil ([] { return loaderEnded.load(); }));
+
+    // The next loader serves the same kernel.
+    Convolution again;
+    again.initFFT (6, 48000.0, 256);
+    ASSERT_TRUE (waitUntilReady (again));
+    EXPECT_EQ (measureKernel (again), kernel);
 }
