@@ -112,6 +112,8 @@ struct ControllerCase
 const ControllerCase controllerCases[] = {
     { "12", 12 },
     { "-1", -1 },
+    { "0", 0 },
+    { "127", 127 },
     { "128", -1 },
     { "-7", -1 },
     { "-2147483648", -1 },
