@@ -128,8 +128,10 @@ TEST (ParameterMapping, ValueTextsCarryOneDecimalAndTheUnit)
         { "0.0 dB", "5.0 dB", "20.0 dB" }, // input
         { "-40.0 dB", "-20.0 dB", "40.0 dB" }, // output
         { "0.0 ", "3.0 ", "13.0 " }, // algorithm: 3.25 rounds to 3
-        { "0.0 ", "0.2 ", "1.0 " }, { "0.0 ", "0.2 ", "1.0 " }, // controls: the tie goes to even
-        { "0.0 ", "0.2 ", "1.0 " }, { "0.0 ", "0.2 ", "1.0 " },
+        { "0.0 ", "0.2 ", "1.0 " },
+        { "0.0 ", "0.2 ", "1.0 " }, // controls: the tie goes to even
+        { "0.0 ", "0.2 ", "1.0 " },
+        { "0.0 ", "0.2 ", "1.0 " },
         { "0.0 ", "2.0 ", "7.0 " }, // impulse: 1.75 rounds to 2
         { "0.0 ", "0.0 ", "1.0 " }, // hot
         { "0.0 ", "0.0 ", "1.0 " }, // enabled
