@@ -45,13 +45,6 @@ TEST (GadgetForms, OnePoleSectionsAreThreeDecibelsDownAtTheirCorner)
     }
 }
 
-TEST (GadgetForms, FixedCornerConstantsAreFloatProductsOfPi)
-{
-    EXPECT_EQ (10.0f * forms::pi, 31.415928f);
-    EXPECT_EQ (30.0f * forms::pi, 94.24778f);
-    EXPECT_EQ (3000.0f * forms::pi, 9424.778f);
-}
-
 TEST (GadgetForms, CornersStayBelowNyquistAtLowRates)
 {
     EXPECT_EQ (forms::prewarp (20000.0f, 44100.0f), std::tan (20000.0f * forms::pi / 44100.0f));

@@ -112,6 +112,8 @@ TEST_F (HostStateTest, EveryValueAndControllerRoundTripsExactly)
 
         processor.setParameter (indexOf (1, ParameterMapping::control2), 0.2f);
         processor.setParameter (indexOf (3, ParameterMapping::input), std::numeric_limits<float>::denorm_min());
+        processor.params.midiCC[0] = 127; // the ends of the controller range, whatever the seed drew
+        processor.params.midiCC[1] = 0;
 
         const auto block = stateOf (processor);
         restore (restored, block);

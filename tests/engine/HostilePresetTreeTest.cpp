@@ -71,9 +71,15 @@ protected:
     ParameterMapping mapping;
 };
 
-TEST_F (HostilePresetTree, OnlyReadableRegularFilesWithUtf8NamesAreListed)
+TEST_F (HostilePresetTree, OnlyRegularFilesWithUtf8NamesAreListedReadableOrNot)
 {
     writeRaw (rawPath (folder, "good.pmt"), markerPreset (0.1f).toStdString());
+
+    // One no one may read is listed all the same, so the selector shows its
+    // name and navigation goes on from it. (Root reads it anyway: there it is
+    // just one more regular file.)
+    writeRaw (rawPath (folder, "locked.pmt"), markerPreset (0.4f).toStdString());
+    ASSERT_EQ (chmod (rawPath (folder, "locked.pmt").c_str(), 0), 0);
     writeRaw (rawPath (folder,
                        "Gr\xc3\xb6\xc3\x9f"
                        "e.pmt"),
@@ -122,7 +128,8 @@ TEST_F (HostilePresetTree, OnlyReadableRegularFilesWithUtf8NamesAreListed)
                juce::StringArray (juce::String::fromUTF8 ("Gr\xc3\xb6\xc3\x9f"
                                                           "e.pmt"),
                                   "good.pmt",
-                                  "linked.pmt"));
+                                  "linked.pmt",
+                                  "locked.pmt"));
 
     // Both ways round, every listed preset loads and nothing else is tried.
     auto forwards = walk (store, true);
@@ -133,7 +140,8 @@ TEST_F (HostilePresetTree, OnlyReadableRegularFilesWithUtf8NamesAreListed)
                juce::StringArray (juce::String::fromUTF8 ("Gr\xc3\xb6\xc3\x9f"
                                                           "e"),
                                   "good",
-                                  "linked"));
+                                  "linked",
+                                  "locked"));
     EXPECT_EQ (backwards, forwards);
 }
 

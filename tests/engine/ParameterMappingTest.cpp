@@ -1,4 +1,5 @@
 #include "engine/ParameterMapping.h"
+#include "engine/PluginProcessor.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,43 @@ TEST (ParameterMapping, ValueTextsCarryOneDecimalAndTheUnit)
 
     for (const auto& c : cases)
         EXPECT_EQ (ParameterMapping::textFor (c.index, c.value), c.text);
+
+    // A host asks each parameter for the text of any value, whatever it holds.
+    // Held at 0.4 and at 0.6, every parameter shows a text other than some of
+    // those asked for, switches included.
+    const char* textsOfZeroQuarterOne[ParameterMapping::numKinds][3] = {
+        { "0.0 dB", "5.0 dB", "20.0 dB" }, // input
+        { "-40.0 dB", "-20.0 dB", "40.0 dB" }, // output
+        { "0.0 ", "3.0 ", "13.0 " }, // algorithm: 3.25 rounds to 3
+        { "0.0 ", "0.2 ", "1.0 " },
+        { "0.0 ", "0.2 ", "1.0 " }, // controls: the tie goes to even
+        { "0.0 ", "0.2 ", "1.0 " },
+        { "0.0 ", "0.2 ", "1.0 " },
+        { "0.0 ", "2.0 ", "7.0 " }, // impulse: 1.75 rounds to 2
+        { "0.0 ", "0.0 ", "1.0 " }, // hot
+        { "0.0 ", "0.0 ", "1.0 " }, // enabled
+    };
+
+    TarvolinAudioProcessor processor;
+    const auto& parameters = processor.getParameters();
+    ASSERT_EQ (parameters.size(), ParameterMapping::numParameters);
+
+    for (const float held : { 0.4f, 0.6f })
+    {
+        for (auto* parameter : parameters)
+            parameter->setValue (held);
+
+        for (int i = 0; i < ParameterMapping::numParameters; ++i)
+        {
+            const auto& texts = textsOfZeroQuarterOne[ParameterMapping::kindOf (i)];
+            const auto& parameter = *parameters[i];
+            EXPECT_EQ (parameter.getText (0.0f, 100), texts[0]) << i << " holding " << held;
+            EXPECT_EQ (parameter.getText (0.25f, 100), texts[1]) << i << " holding " << held;
+            EXPECT_EQ (parameter.getText (1.0f, 100), texts[2]) << i << " holding " << held;
+        }
+    }
+
+    EXPECT_EQ (parameters[at (3, ParameterMapping::output)]->getText (0.0f, 3), "-40") << "cut to the host's length";
 }
 
 TEST (ParameterMapping, RemovingAControllerLeavesTheOthers)
