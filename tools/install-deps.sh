@@ -12,7 +12,7 @@ packages=(
     lv2-dev lilv-utils jalv jackd2 xvfb xauth
     clang libclang-rt-14-dev
     fonts-liberation xdotool
-    # pluginval's build (tools/pluginval.sh)
+    # pluginval's build (tools/build-pluginval.sh)
     ladspa-sdk libflac-dev libvorbis-dev libogg-dev python3
     # the headless render host tests
     ardour

@@ -7,20 +7,19 @@
 #
 # usage: tools/pluginval.sh [build folder, default build]
 #
-# pluginval is built from ../shared/tools/pluginval (beside the repository;
-# TARVOLIN_PLUGINVAL_SOURCE overrides it) by its build.sh and kept in
-# ~/.cache/tarvolin-pluginval/<key>, the key being the hash of its source, of
-# build.sh and Debian's JUCE version: a few minutes the first time, nothing
-# after. Logs land in <build folder>/pluginval/.
+# pluginval is built from its source in third_party/pluginval by
+# tools/build-pluginval.sh and kept in ~/.cache/tarvolin-pluginval/<key>
+# ($XDG_CACHE_HOME/tarvolin-pluginval when that is set), the key being the
+# hash of the archive, of build-pluginval.sh and of Debian's JUCE version: a
+# few minutes the first time, nothing after. Logs land in
+# <build folder>/pluginval/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build_dir="${1:-build}"
 artefacts="$build_dir/Tarvolin_artefacts/Release"
-# The shared tools sit beside the main checkout; a scratch clone elsewhere on
-# this machine finds them at their fixed place.
-source_dir="${TARVOLIN_PLUGINVAL_SOURCE:-../shared/tools/pluginval}"
-[ -f "$source_dir/build.sh" ] || [ -n "${TARVOLIN_PLUGINVAL_SOURCE:-}" ] || source_dir=/work/shared/tools/pluginval
+archive=third_party/pluginval/pluginval-d133e1e.tar.gz
+build_script=tools/build-pluginval.sh
 cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/tarvolin-pluginval"
 lv2_uri="urn:moskeret:tarvolin"
 strictness=10
@@ -29,9 +28,7 @@ seeds=(0x1234 0x5eed)
 
 fail() { echo "pluginval.sh: $*" >&2; exit 2; }
 
-[ -f "$source_dir/build.sh" ] \
-    || fail "pluginval's source is missing: expected $source_dir/build.sh beside the repository (set TARVOLIN_PLUGINVAL_SOURCE)"
-[ -n "$(compgen -G "$source_dir/pluginval-*.tar.gz")" ] || fail "no pluginval-*.tar.gz in $source_dir"
+[ -f "$archive" ] || fail "pluginval's source $archive is missing"
 for artefact in VST3/Tarvolin.vst3 VST/libTarvolin.so LV2/Tarvolin.lv2; do
     [ -e "$artefacts/$artefact" ] || fail "$artefacts/$artefact is missing: build the plug-in first"
 done
@@ -41,7 +38,7 @@ command -v xvfb-run >/dev/null || fail "xvfb-run is missing (package xvfb)"
 cached_pluginval() {
     local juce_version key
     juce_version=$(dpkg-query -W -f='${Version}' juce-modules-source 2>/dev/null || echo unknown)
-    key=$( { cat "$source_dir"/pluginval-*.tar.gz "$source_dir/build.sh"; echo "$juce_version"; } \
+    key=$( { cat "$archive" "$build_script"; echo "$juce_version"; } \
         | sha256sum | cut -c1-16)
     local binary="$cache_root/$key/pluginval"
     if [ ! -x "$binary" ]; then
@@ -49,10 +46,10 @@ cached_pluginval() {
         mkdir -p "$cache_root"
         local work
         work=$(mktemp -d "$cache_root/build.XXXXXX")
-        bash "$source_dir/build.sh" "$work" "$(nproc)" >"$work.log" 2>&1 \
+        bash "$build_script" "$work" "$(nproc)" >"$work.log" 2>&1 \
             || { tail -n 40 "$work.log" >&2; fail "building pluginval failed (log: $work.log)"; }
         mkdir -p "$cache_root/$key"
-        cp "$(readlink -f "$work/pluginval")" "$work.bin"
+        cp "$work/pluginval" "$work.bin"
         mv "$work.bin" "$binary"
         rm -rf "$work" "$work.log"
         # Older keys are stale builds.
