@@ -475,8 +475,10 @@ void TarvolinAudioProcessorEditor::updateValueControls (int slot)
                                juce::dontSendNotification);
     showSelection (readGadgetIndex (slot));
 
-    // The engine's mapping: on from 0.5 up, where the poll below says "above 0.5".
-    hotSwitch->state = audioProcessor.getMappedParameter (ParameterMapping::indexOf (slot, Kind::hot)) > 0.5f;
+    // Through the engine's mapping (on from the threshold up), where the poll
+    // below reads the stored value as the editor's switches do (on above it).
+    hotSwitch->state = audioProcessor.getMappedParameter (ParameterMapping::indexOf (slot, Kind::hot))
+                       > ParameterMapping::switchThreshold;
     hotSwitch->repaint();
 }
 
@@ -1041,7 +1043,9 @@ int TarvolinAudioProcessorEditor::readImpulseId (int slot) const noexcept
            + 1;
 }
 
-bool TarvolinAudioProcessorEditor::isOn (float value) noexcept { return value > 0.5f; }
+// Above the threshold, as the gadgets read their switch controls; the engine's
+// HOT and ENABLED count the threshold itself as on (see switchThreshold).
+bool TarvolinAudioProcessorEditor::isOn (float value) noexcept { return value > ParameterMapping::switchThreshold; }
 
 Gadgets& TarvolinAudioProcessorEditor::currentGadget (int slot) const noexcept
 {

@@ -1,5 +1,7 @@
 #include "GadgetN01.h"
 
+#include "engine/ParameterMapping.h"
+
 namespace
 {
 constexpr float tapCornerHz = 3000.0f;
@@ -64,7 +66,7 @@ int GadgetN01::syncedLength (float bpm) const noexcept
 
 int GadgetN01::delayLengthFor (float bpm) const noexcept
 {
-    if (p4 > 0.5f)
+    if (p4 > ParameterMapping::switchThreshold)
         return syncedLength (bpm);
 
     const float knob = p1;
