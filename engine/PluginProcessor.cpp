@@ -194,7 +194,8 @@ void TarvolinAudioProcessor::applyMidiControllers (const juce::MidiBuffer& midi)
             midiLearnDone = true;
         }
 
-        // Only the first controller of a block can be learned.
+        // The first controller of a block ends the learn, so another one
+        // moving in the same block cannot take the assignment from it.
         learnTarget = noParameter;
 
         for (int index = 0; index < numParameters; ++index)

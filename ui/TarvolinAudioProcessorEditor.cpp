@@ -24,7 +24,7 @@ namespace
 {
 using Kind = ParameterMapping::Kind;
 
-// Every position is a literal pixel value worked out from the window and the
+// Every position is a whole pixel value worked out from the window and the
 // pictures' sizes; nothing scales.
 constexpr int windowWidth = 732;
 constexpr int windowHeight = 430;
@@ -931,7 +931,8 @@ void TarvolinAudioProcessorEditor::manageMIDILearn (int parameter)
 
     if (! isShownSlots)
     {
-        // The processor keeps its target: the next controller still lands there.
+        // Only the arming shown here ends: the learn belongs to the processor,
+        // which keeps its target, so the next controller still lands there.
         disarmAllExcept (TarvolinAudioProcessor::noParameter);
         midiLearnIndicator->stopTimer();
         midiLearnIndicator->setVisible (false);
