@@ -38,10 +38,9 @@ public:
         switches as on from this value up; a gadget's switch control, and
         every switch the editor draws, is on only above it. At exactly this
         value a slot therefore runs, hot, while the editor's poll draws those
-        two switches off. Both readings stay:
-        saved sessions, presets and host automation already sound the
-        engine's way, and the editor must draw a gadget's switch the way the
-        gadget reads it. */
+        two switches off. Both readings stay: saved sessions, presets and
+        host automation already sound the engine's way, and the editor must
+        draw a gadget's switch the way the gadget reads it. */
     static constexpr float switchThreshold = 0.5f;
 
     ParameterMapping();
