@@ -14,7 +14,6 @@ constexpr float outputRangeDb = 80.0f;
 constexpr float outputFloorDb = -40.0f;
 constexpr float lastGadget = 13.0f;
 constexpr float lastImpulse = 7.0f;
-constexpr float switchThreshold = 0.5f;
 } // namespace
 
 ParameterMapping::ParameterMapping()

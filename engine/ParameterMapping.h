@@ -34,6 +34,15 @@ public:
     static constexpr int numImpulses = 8;
     static constexpr int noController = -1;
 
+    /** Where a switch turns on. The engine runs a slot's HOT and ENABLED
+        switches as on from this value up; a gadget's switch control, and
+        every switch the editor draws, is on only above it. At exactly this
+        value a slot therefore runs, hot, while the editor's poll draws those
+        two switches off. Both readings stay: saved sessions, presets and
+        host automation already sound the engine's way, and the editor must
+        draw a gadget's switch the way the gadget reads it. */
+    static constexpr float switchThreshold = 0.5f;
+
     ParameterMapping();
 
     static int kindOf (int index) noexcept { return index % numKinds; }

@@ -10,7 +10,6 @@
 namespace
 {
 constexpr float controllerSteps = 127.0f;
-constexpr float switchThreshold = 0.5f;
 // Below this rate the tube stage's cathode step is no longer stable and the
 // gadgets' corners crowd Nyquist; no host runs there.
 constexpr double lowestSampleRateHz = 8000.0;
@@ -146,7 +145,8 @@ bool TarvolinAudioProcessor::processSlots (float* left, float* right, int numSam
 
     for (int slot = 0; slot < numSlots; ++slot)
     {
-        if (params.getValue (ParameterMapping::indexOf (slot, ParameterMapping::enabled)) < switchThreshold)
+        if (params.getValue (ParameterMapping::indexOf (slot, ParameterMapping::enabled))
+            < ParameterMapping::switchThreshold)
             continue;
 
         anyRan = true;
@@ -155,7 +155,8 @@ bool TarvolinAudioProcessor::processSlots (float* left, float* right, int numSam
         applyGain (left, numSamples, in);
         applyGain (right, numSamples, in);
 
-        const auto hot = params.getValue (ParameterMapping::indexOf (slot, ParameterMapping::hot)) >= switchThreshold;
+        const auto hot = params.getValue (ParameterMapping::indexOf (slot, ParameterMapping::hot))
+                         >= ParameterMapping::switchThreshold;
         slots[slot].processSamples (left, right, numSamples, bpm, hot);
 
         const float out = outputGain[slot];
@@ -199,7 +200,8 @@ void TarvolinAudioProcessor::applyMidiControllers (const juce::MidiBuffer& midi)
             midiLearnDone = true;
         }
 
-        // Only the first controller of a block can be learned.
+        // The first controller of a block ends the learn, so another one
+        // moving in the same block cannot take the assignment from it.
         learnTarget = noParameter;
 
         for (int index = 0; index < numParameters; ++index)

@@ -13,8 +13,6 @@ namespace
 {
 constexpr const char* rootPath = "./Tarvolin/Presets/";
 constexpr const char* firstFolderPath = "./Guitar/";
-constexpr const char* entryExtension = ".pmt";
-constexpr int extensionLength = 4; // ".pmt"
 constexpr const char* defaultText = "---- default ----";
 constexpr const char* documentTag = "Gadgets";
 constexpr const char* countAttribute = "NumParameters";
@@ -37,7 +35,10 @@ juce::StringArray namesOf (const juce::Array<juce::File>& files)
     none of which a user can tell from the menu's own entries. */
 bool hasVisibleName (const juce::File& entry)
 {
-    return entry.getFileName().dropLastCharacters (extensionLength).trimCharactersAtStart (".").isNotEmpty();
+    return entry.getFileName()
+        .dropLastCharacters (PresetManagement::fileExtensionLength)
+        .trimCharactersAtStart (".")
+        .isNotEmpty();
 }
 
 /** Editors on some systems put a byte order mark in front of UTF-8; the
@@ -119,7 +120,7 @@ juce::Array<juce::File> PresetManagement::listFolders() const { return Directory
 
 juce::Array<juce::File> PresetManagement::listEntries (const juce::File& folder)
 {
-    auto entries = DirectoryListing::files (folder, entryExtension, (juce::int64) SafeXml::maxDocumentBytes);
+    auto entries = DirectoryListing::files (folder, fileExtension, (juce::int64) SafeXml::maxDocumentBytes);
     entries.removeIf ([] (const juce::File& entry) { return ! hasVisibleName (entry); });
     return entries;
 }
@@ -342,5 +343,5 @@ juce::String PresetManagement::getCurrentText() const
         return defaultText;
 
     // An entry no longer listed (e = -1) reads as an empty name.
-    return getStringEntries (folder)[entry].dropLastCharacters (extensionLength);
+    return getStringEntries (folder)[entry].dropLastCharacters (fileExtensionLength);
 }

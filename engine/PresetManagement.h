@@ -32,6 +32,11 @@ class PresetManagement
 public:
     static constexpr int none = -1;
 
+    /** What a preset file's name ends in; listings, the selector and the
+        save dialog all go by it. */
+    static constexpr char fileExtension[] = ".pmt";
+    static constexpr int fileExtensionLength = (int) sizeof (fileExtension) - 1;
+
     /** The tree next to the installed plug-in: <folder holding the bundle>/Tarvolin/Presets. */
     explicit PresetManagement (ParameterMapping* mappingToFill);
 

@@ -1,5 +1,7 @@
 #include "ComponentPedalAnim.h"
 
+#include "ui/CustomLookAndFeel.h"
+
 #include <cmath>
 
 namespace
@@ -14,7 +16,6 @@ constexpr float ruleThickness = 1.0f;
 // from the right edge.
 constexpr int rightMargin = 30;
 constexpr int descriptionBaselineY = 85;
-constexpr const char* descriptionTypeface = "Times New Roman";
 constexpr float descriptionHeight = 18.0f;
 constexpr float easeExponent = 3.0f;
 } // namespace
@@ -97,6 +98,6 @@ void ComponentPedalAnim::paint (juce::Graphics& g)
     }
 
     g.setColour (juce::Colours::black);
-    g.setFont (juce::Font (descriptionTypeface, descriptionHeight, juce::Font::plain));
+    g.setFont (juce::Font (CustomLookAndFeel::descriptionFaceName, descriptionHeight, juce::Font::plain));
     g.drawMultiLineText (description, textX, descriptionBaselineY, rightEdge - textX);
 }

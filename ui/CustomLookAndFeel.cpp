@@ -24,13 +24,6 @@ constexpr float arrowUpBase = 0.45f;
 constexpr float arrowDownBase = 0.55f;
 constexpr float arrowLength = 0.2f;
 
-// The gadget descriptions name a face that Linux systems rarely have; the
-// framework does not follow fontconfig's aliases there and would fall back to
-// its sans-serif, which sets the text wider than its wrap width expects.
-// Liberation Serif has the same advance widths.
-const char* const descriptionFaceName = "Times New Roman";
-const char* const metricCompatibleSerifName = "Liberation Serif";
-
 juce::Font makeEmbeddedFont (const char* data, int size)
 {
     juce::Font font (juce::Typeface::createSystemTypefaceFor (data, (size_t) size));
@@ -45,9 +38,13 @@ juce::Image decodePicture (const char* data, int size) { return juce::ImageFileF
 
 bool systemHasFace (const juce::String& name) { return ! juce::Font::findAllTypefaceStyles (name).isEmpty(); }
 
+// The gadget descriptions name a face that Linux systems rarely have; the
+// framework does not follow fontconfig's aliases there and would fall back to
+// its sans-serif, which sets the text wider than its wrap width expects.
 bool descriptionFaceNeedsSubstitute()
 {
-    static const bool needed = ! systemHasFace (descriptionFaceName) && systemHasFace (metricCompatibleSerifName);
+    static const bool needed = ! systemHasFace (CustomLookAndFeel::descriptionFaceName)
+                               && systemHasFace (CustomLookAndFeel::metricCompatibleSerifName);
     return needed;
 }
 

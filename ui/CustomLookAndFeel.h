@@ -17,6 +17,11 @@ public:
     static constexpr int wideComboBoxMinWidth = 151;
     static constexpr float disabledArrowAlpha = 0.3f;
     static constexpr float tooltipMaxWidth = 400.0f;
+    /** The face the gadget descriptions are set in, and the one drawn in its
+        place where the system lacks it: the same advance widths, so the
+        descriptions wrap where they were laid out to. */
+    static constexpr char descriptionFaceName[] = "Times New Roman";
+    static constexpr char metricCompatibleSerifName[] = "Liberation Serif";
 
     CustomLookAndFeel();
     ~CustomLookAndFeel() override;
@@ -37,7 +42,7 @@ public:
     juce::TextLayout layoutTooltipText (const juce::String& text, juce::Colour colour) const;
 
     /** The face drawn for a font whose named face this system lacks (the
-        gadget descriptions name "Times New Roman"), or null when the font
+        gadget descriptions' descriptionFaceName), or null when the font
         resolves as usual. */
     static juce::Typeface::Ptr findSubstituteTypeface (const juce::Font&);
 

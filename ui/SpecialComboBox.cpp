@@ -7,9 +7,6 @@ namespace
 constexpr const char* defaultItemText = "---default---";
 constexpr const char* saveAsItemText = "save as...";
 constexpr const char* saveDialogTitle = "Save as...";
-constexpr const char* presetPattern = "*.pmt";
-constexpr const char* presetExtension = ".pmt";
-constexpr int extensionLength = 4; // ".pmt"
 constexpr const char* modifiedMark = "*";
 
 // The arrows' apexes lie 0.2 beyond their bases, worked out in float as the
@@ -74,7 +71,7 @@ juce::PopupMenu SpecialComboBox::createFolderMenu (int folder, const juce::Strin
 
     for (int entry = 0; entry < entries.size(); ++entry)
     {
-        const auto text = entries[entry].dropLastCharacters (extensionLength);
+        const auto text = entries[entry].dropLastCharacters (PresetManagement::fileExtensionLength);
         // Both the indexes and the loaded name must agree: after the arrow
         // buttons the box still holds its old pair while another preset is loaded.
         const auto ticked = folder == currentFolder && entry == currentEntry && shownText == text;
@@ -164,6 +161,7 @@ void SpecialComboBox::announce (int folder, int entry)
 //==============================================================================
 void SpecialComboBox::openSaveDialog (const juce::File& startFolder, SaveCallback onChosen)
 {
+    const auto presetPattern = "*" + juce::String (PresetManagement::fileExtension);
     saveDialog = std::make_unique<juce::FileChooser> (saveDialogTitle, startFolder, presetPattern, true, false);
 
     const auto dialogFlags = juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
@@ -177,7 +175,7 @@ void SpecialComboBox::openSaveDialog (const juce::File& startFolder, SaveCallbac
 void SpecialComboBox::saveAs (const juce::File& file)
 {
     // Cancelled, or a name the preset listings would never show.
-    if (file == juce::File() || file.getFileExtension().toLowerCase() != presetExtension)
+    if (file == juce::File() || file.getFileExtension().toLowerCase() != PresetManagement::fileExtension)
         return;
 
     // Selecting a file whose write failed would make the editor load the

@@ -24,7 +24,7 @@ namespace
 {
 using Kind = ParameterMapping::Kind;
 
-// Every position is a literal pixel value worked out from the window and the
+// Every position is a whole pixel value worked out from the window and the
 // pictures' sizes; nothing scales.
 constexpr int windowWidth = 732;
 constexpr int windowHeight = 430;
@@ -475,8 +475,10 @@ void TarvolinAudioProcessorEditor::updateValueControls (int slot)
                                juce::dontSendNotification);
     showSelection (readGadgetIndex (slot));
 
-    // The engine's mapping: on from 0.5 up, where the poll below says "above 0.5".
-    hotSwitch->state = audioProcessor.getMappedParameter (ParameterMapping::indexOf (slot, Kind::hot)) > 0.5f;
+    // Through the engine's mapping (on from the threshold up), where the poll
+    // below reads the stored value as the editor's switches do (on above it).
+    hotSwitch->state = audioProcessor.getMappedParameter (ParameterMapping::indexOf (slot, Kind::hot))
+                       > ParameterMapping::switchThreshold;
     hotSwitch->repaint();
 }
 
@@ -929,7 +931,8 @@ void TarvolinAudioProcessorEditor::manageMIDILearn (int parameter)
 
     if (! isShownSlots)
     {
-        // The processor keeps its target: the next controller still lands there.
+        // Only the arming shown here ends: the learn belongs to the processor,
+        // which keeps its target, so the next controller still lands there.
         disarmAllExcept (TarvolinAudioProcessor::noParameter);
         midiLearnIndicator->stopTimer();
         midiLearnIndicator->setVisible (false);
@@ -1041,7 +1044,9 @@ int TarvolinAudioProcessorEditor::readImpulseId (int slot) const noexcept
            + 1;
 }
 
-bool TarvolinAudioProcessorEditor::isOn (float value) noexcept { return value > 0.5f; }
+// Above the threshold, as the gadgets read their switch controls; the engine's
+// HOT and ENABLED count the threshold itself as on (see switchThreshold).
+bool TarvolinAudioProcessorEditor::isOn (float value) noexcept { return value > ParameterMapping::switchThreshold; }
 
 Gadgets& TarvolinAudioProcessorEditor::currentGadget (int slot) const noexcept
 {

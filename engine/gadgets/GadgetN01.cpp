@@ -1,5 +1,7 @@
 #include "GadgetN01.h"
 
+#include "engine/ParameterMapping.h"
+
 namespace
 {
 constexpr float tapCornerHz = 3000.0f;
@@ -64,7 +66,7 @@ int GadgetN01::syncedLength (float bpm) const noexcept
 
 int GadgetN01::delayLengthFor (float bpm) const noexcept
 {
-    if (p4 > 0.5f)
+    if (p4 > ParameterMapping::switchThreshold)
         return syncedLength (bpm);
 
     const float knob = p1;
@@ -111,8 +113,11 @@ void GadgetN01::processSamples (float* left, float* right, int numSamples, float
         return;
 
     // As beginBlock(), but the delay length must be taken from the tempo of
-    // this block before the coefficients: the tempo is read only when a
-    // control changed, so a tempo change alone moves nothing.
+    // this block before the coefficients. The tempo is read only here, when
+    // a control changed: every new length moves the tap with a crossfade
+    // across a block, and a host ramping its tempo would otherwise blur the
+    // echoes with a fade in every block. A new tempo is taken up with the
+    // next turn of a control.
     if (needsUpdate.exchange (false))
     {
         delayLength = delayLengthFor (bpm);
@@ -136,7 +141,11 @@ void GadgetN01::processSamples (float* left, float* right, int numSamples, float
         }
         else
         {
-            // The two weights add up to (n - 1) / n, not 1, across the fade.
+            // One step of 1/n a sample for both taps: the old one's weight
+            // falls from 1 (the block before) to 0 on the last sample, the new
+            // one's rises from 0 on the first to 1 (the block after), so each
+            // ramp joins its steady tap without a jump. Their sum stays at
+            // (n - 1) / n throughout, a dip of 1/n (0.017 dB at 512).
             const auto fadeOut = (float) (numSamples - 1 - i);
             const auto fadeIn = (float) i;
             tapL = delayLineL[readIndex] * fadeOut * fadeScale + delayLineL[nextReadIndex] * fadeIn * fadeScale;

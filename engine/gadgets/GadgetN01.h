@@ -18,7 +18,7 @@ public:
 
     static constexpr int ringSize = 524288; // 2^19 cells, about 11 s at 48 kHz
     static constexpr int ringMask = ringSize - 1;
-    // A synced length is kept one cell shorter than the longest free one.
+    // The longest synced length: one cell short of the longest free one.
     static constexpr int longestSyncedLength = ringSize - 2;
 
     float delayLineL[ringSize] {};

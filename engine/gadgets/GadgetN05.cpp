@@ -68,8 +68,8 @@ void GadgetN05::updateCoefficients()
     invThreshold = 1.0f / threshold;
     ratio = ratioRange * feedKnob + lowestRatio;
 
-    // The period times 20 pi rather than prewarp(): the last bit differs, and
-    // the loop's pitch glide is kept exactly as it was voiced.
+    // The period times 20 pi rather than prewarp(): the two differ in the
+    // last bit, and this is the form the loop's pitch glide was voiced with.
     const auto smootherWarp = std::tan ((1.0f / fs) * (smootherCornerHz * forms::pi));
     gainSmoother = forms::OnePole::lowPass (smootherWarp);
     delaySmoother = gainSmoother;

@@ -78,7 +78,8 @@ void GadgetN07::tuneBands (float position, const SweepLogs& logs) noexcept
 float GadgetN07::filterSample (float x, float (&s1)[numBands], float (&s2)[numBands]) const noexcept
 {
     // State-variable band-pass in topology-preserving (trapezoidal) form; its
-    // peak gain is 1/k at the centre and it is deliberately not normalised.
+    // peak gain is 1/k at the centre, left unnormalised so that a narrower
+    // band also rings louder and the vowel stands out as Reson rises.
     float bandPass[numBands];
 
     for (int j = 0; j < numBands; ++j)

@@ -1,5 +1,7 @@
 #include "GadgetN13.h"
 
+#include "engine/ParameterMapping.h"
+
 namespace
 {
 constexpr float slowestSlowHz = 0.25f, fastestSlowHz = 2.0f;
@@ -48,7 +50,7 @@ void GadgetN13::updateCoefficients()
 
     const auto slowRate = forms::logSweep (slowestSlowHz, fastestSlowHz, slowKnob);
     const auto fastRate = forms::logSweep (slowestFastHz, fastestFastHz, fastKnob);
-    const auto rate = speedSwitch <= 0.5f ? slowRate : fastRate;
+    const auto rate = speedSwitch <= ParameterMapping::switchThreshold ? slowRate : fastRate;
     lowRotorTarget = rate;
     highRotorTarget = rate + hornOffsetHz;
 

@@ -67,7 +67,7 @@ protected:
 };
 
 //==============================================================================
-TEST_F (HostStateTest, AFreshInstanceWritesTheDocumentedBlock)
+TEST_F (HostStateTest, AFreshInstanceWrapsItsDefaultsAndNoControllers)
 {
     const auto block = stateOf (processor);
     const auto* bytes = static_cast<const juce::uint8*> (block.getData());

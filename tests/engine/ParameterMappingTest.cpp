@@ -72,10 +72,10 @@ TEST (ParameterMapping, EngineeringValues)
         { ParameterMapping::algorithm, 0.6f, 8.0f },
         { ParameterMapping::impulse, 0.5f, 4.0f },
         { ParameterMapping::impulse, 1.0f, 7.0f },
-        // Switches are on from exactly 0.5.
-        { ParameterMapping::hot, 0.5f, 1.0f },
+        // The engine's switches are on from the threshold itself.
+        { ParameterMapping::hot, ParameterMapping::switchThreshold, 1.0f },
         { ParameterMapping::hot, 0.4999f, 0.0f },
-        { ParameterMapping::enabled, 0.5f, 1.0f },
+        { ParameterMapping::enabled, ParameterMapping::switchThreshold, 1.0f },
         { ParameterMapping::enabled, 0.4999f, 0.0f },
         { ParameterMapping::control3, 0.25f, 0.25f },
     };

@@ -196,6 +196,23 @@ TEST_F (Processor, OnlyEnabledSlotsRunAndExactlyHalfIsEnabled)
     }
 }
 
+TEST (ProcessorSwitches, HotIsOnFromExactlyTheThreshold)
+{
+    const auto outputWithHot = [] (float hot) {
+        TarvolinAudioProcessor p;
+        p.setParameter (at (0, ParameterMapping::hot), hot);
+        p.prepareToPlay (rate, blockSize);
+        auto buffer = noiseBuffer (blockSize, 7);
+        juce::MidiBuffer none;
+        p.processBlock (buffer, none);
+        return std::vector<float> (buffer.getReadPointer (0), buffer.getReadPointer (0) + blockSize);
+    };
+
+    const auto hot = outputWithHot (1.0f);
+    EXPECT_EQ (outputWithHot (ParameterMapping::switchThreshold), hot);
+    EXPECT_NE (outputWithHot (std::nextafter (ParameterMapping::switchThreshold, 0.0f)), hot);
+}
+
 TEST_F (Processor, DefaultPatchLeavesAudioUntouched)
 {
     processor->prepareToPlay (rate, blockSize);

@@ -85,10 +85,13 @@ namespace
 {
 const juce::String sampleText ("The quick brown fox");
 constexpr float descriptionHeight = 18.0f;
-// Times New Roman's advance widths, which Liberation Serif shares.
+// The description face's advance widths, which its substitute shares.
 constexpr float serifSampleWidth = 136.8f;
 
-juce::Font descriptionFont() { return juce::Font ("Times New Roman", descriptionHeight, juce::Font::plain); }
+juce::Font descriptionFont()
+{
+    return juce::Font (CustomLookAndFeel::descriptionFaceName, descriptionHeight, juce::Font::plain);
+}
 
 juce::Image render (const juce::Font& font)
 {
@@ -111,7 +114,8 @@ TEST_F (LookAndFeelTest, DescriptionFontIsDrawnInTheSerifWhileKeepingItsName)
     if (CustomLookAndFeel::findSubstituteTypeface (descriptionFont()) == nullptr)
         GTEST_SKIP() << "this system has the named face itself";
 
-    const auto serif = render (juce::Font ("Liberation Serif", descriptionHeight, juce::Font::plain));
+    const auto serif =
+        render (juce::Font (CustomLookAndFeel::metricCompatibleSerifName, descriptionHeight, juce::Font::plain));
 
     // Second pass: another look and feel has taken the framework's hook and
     // the name was resolved (to the sans fallback) before the editor opened.
@@ -129,7 +133,7 @@ TEST_F (LookAndFeelTest, DescriptionFontIsDrawnInTheSerifWhileKeepingItsName)
         CustomLookAndFeel::installTypefaceSubstitution();
 
         EXPECT_TRUE (samePixels (render (descriptionFont()), serif));
-        EXPECT_EQ (descriptionFont().getTypefaceName(), "Times New Roman");
+        EXPECT_EQ (descriptionFont().getTypefaceName(), CustomLookAndFeel::descriptionFaceName);
         EXPECT_NEAR (descriptionFont().getStringWidthFloat (sampleText), serifSampleWidth, 0.5f);
     }
 }

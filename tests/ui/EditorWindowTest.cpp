@@ -226,10 +226,10 @@ TEST (EditorLayout, EveryChildSitsWhereTheWindowPutsIt)
     EXPECT_EQ (e.outputValueLabel->getText(), "0.0 dB");
 }
 
-TEST (EditorLayout, HotAtExactlyHalfReadsOnOnlyThroughTheEngineMapping)
+TEST (EditorLayout, HotAtExactlyTheThresholdReadsOnOnlyThroughTheEngineMapping)
 {
     EditorHarness h;
-    h.processor->setParameter (at (0, Kind::hot), 0.5f);
+    h.processor->setParameter (at (0, Kind::hot), ParameterMapping::switchThreshold);
     auto& e = h.open();
 
     e.updateValueControls (0);

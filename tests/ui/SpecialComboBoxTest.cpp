@@ -336,8 +336,8 @@ TEST_F (PresetBox, NamesOfAnyLengthOrScriptStayInsideTheTextBox)
 {
     box.setBounds (0, 0, 200, 19);
     const auto drawnWith = [&] (const juce::String& name) {
-        write ("Guitar/" + name + ".pmt");
-        store.loadPreset (folderIndex ("Guitar"), entryIndex ("Guitar", name + ".pmt"));
+        write ("Guitar/" + name + PresetManagement::fileExtension);
+        store.loadPreset (folderIndex ("Guitar"), entryIndex ("Guitar", name + PresetManagement::fileExtension));
         EXPECT_EQ (store.getCurrentText(), name);
         juce::Image canvas (juce::Image::ARGB, 260, 40, true); // room to overflow into
         juce::Graphics g (canvas);
@@ -348,7 +348,7 @@ TEST_F (PresetBox, NamesOfAnyLengthOrScriptStayInsideTheTextBox)
 
     const auto shortName = drawnWith ("Clean");
 
-    // 251 characters: with ".pmt" the longest name a Linux file system holds.
+    // 251 characters: with the extension, the longest name a Linux file system holds.
     for (const auto& name :
          { juce::String::repeatedString ("W", 251),
            juce::String (juce::CharPointer_UTF8 ("\xc3\x9c"

@@ -2,6 +2,7 @@
 // the send gate, the cross feedback and the crossfade of a changed length.
 
 #include "engine/gadgets/GadgetN01.h"
+#include "engine/ParameterMapping.h"
 #include "support/GadgetHarness.h"
 #include "support/GoldenFile.h"
 #include "support/TestSignals.h"
@@ -101,7 +102,7 @@ TEST (DovidUdizur, DelayLengthEdgeCases)
         int expected;
     };
     const Case cases[] = {
-        { "sync exactly 0.5 is free", 48000.0, 0.5f, 0.5f, 120.0f, 65535 },
+        { "sync exactly at the threshold is free", 48000.0, 0.5f, ParameterMapping::switchThreshold, 120.0f, 65535 },
         { "120 bpm, 44.1 kHz, a 64th", 44100.0, 0.05f, syncOn, 120.0f, 1378 },
         { "bound 0.1 takes the 32nd", 44100.0, 0.1f, syncOn, 120.0f, 2756 },
         { "bound 0.2 takes the 24th", 44100.0, 0.2f, syncOn, 120.0f, 3675 },

@@ -162,7 +162,7 @@ TEST (Vuvuru, NearSilenceIsShutInTheGatedHalfAndPassedInTheOpenHalf)
     EXPECT_NEAR (signal.left[(std::size_t) (0.75 * fs)], whisper, whisper * 1.0e-4f);
 }
 
-TEST (Vuvuru, KnobEndsGiveTheDocumentedThresholdsReleasesAndRates)
+TEST (Vuvuru, KnobEndsAndCentresSetThresholdRatioReleaseAndRate)
 {
     struct Case
     {

@@ -134,7 +134,7 @@ TEST (Virozidur, ResonancePeakLiesWhereTheLadderPutsIt)
         EXPECT_LT (measuredGain (peakHz * (1.0 + offset), cutoffKnob, resonKnob), atPeak) << "offset " << offset;
 }
 
-TEST (Virozidur, KnobsGiveTheDocumentedCutoffResonanceAndModulation)
+TEST (Virozidur, KnobsSetCutoffResonanceAndBothModulationDepths)
 {
     struct Case
     {

@@ -70,7 +70,7 @@ double measuredSpeedHz (GadgetN13& gadget, float GadgetN13::*phase, int numSampl
 }
 } // namespace
 
-TEST (DazoviRuvora, DryWetKnobCrossfadesAsSpecified)
+TEST (DazoviRuvora, DryWetKnobBringsTheWetInThenTakesTheDryOut)
 {
     struct Row
     {
