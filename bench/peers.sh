@@ -3,8 +3,8 @@
 # alone in slot 1 at its default controls, then its peer at once after it on
 # the same core, and the row gives their ratio. Three rows have no peer: the
 # processor with slot 1 off (the framework's wrapper and the two level meters),
-# the tube stage (HOT on the default gadget) and the costliest chain (four
-# diode ladders with HOT on).
+# the tube stage (HOT on the default gadget) and four slots of the diode
+# ladder with HOT on.
 #
 #   bash bench/peers.sh [options] BUNDLE.lv2
 #
@@ -117,7 +117,7 @@ done
 extras=(
     "processor, slot 1 off|-P $uri:ENABLED0=0"
     "tube stage (HOT on the comb)|-P $uri:HOT0=1"
-    "costliest chain, 4 x ladder + HOT|${chain[*]}"
+    "four slots, 4 x ladder + HOT|${chain[*]}"
 )
 for extra in "${extras[@]}"; do
     IFS='|' read -r label settings <<<"$extra"
