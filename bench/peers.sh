@@ -34,7 +34,7 @@ while [ $# -gt 0 ]; do
         -R) repetitions="$2"; shift 2 ;;
         --only) only="$2"; shift 2 ;;
         --build) build="$2"; shift 2 ;;
-        -h|--help) sed -n '2,20p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
         -*) echo "unknown option: $1 (see --help)" >&2; exit 2 ;;
         *) bundle="$1"; shift ;;
     esac
