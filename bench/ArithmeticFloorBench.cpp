@@ -1,9 +1,8 @@
-// What the prescribed arithmetic of the costliest gadgets costs on its own,
-// beside the gadgets themselves (in GadgetsFirstHalfBench and friends): the
-// diode ladder's per-sample solve on both channels, the crusher's two
-// low-pass chains, and the tube stage pair. Each is a chain of dependent
-// operations per sample, so its time is set by latency, not by how many
-// operations there are.
+// A gadget's own arithmetic alone, to set beside the gadget itself (in
+// GadgetsFirstHalfBench and friends): the diode ladder's per-sample solve on
+// both channels, the crusher's two low-pass chains, and the tube stage pair.
+// Each is a chain of dependent operations per sample, so its time is set by
+// latency, not by how many operations there are.
 
 #include "dsp/DriveProcessing.h"
 #include "engine/gadgets/GadgetN04.h"

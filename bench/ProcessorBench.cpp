@@ -32,8 +32,8 @@ void setHeavyCombPatch (TarvolinAudioProcessor& processor)
     }
 }
 
-/** The costliest chain measured: four diode ladders with HOT on, at their
-    default controls. */
+/** Four diode ladders with HOT on, at their default controls: a chain
+    whose cost is set by the ladder's per-sample solve. */
 void setFourLaddersHotPatch (TarvolinAudioProcessor& processor)
 {
     constexpr float ladderChoice = 3.0f / 13.0f;
