@@ -14,6 +14,9 @@ bash tools/install-deps.sh
 
 jobs=$(nproc)
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tarvolin-ccache}"
+# Paths relative to the checkout, so that a fresh clone elsewhere (as CI
+# makes) finds what an earlier clone compiled.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$jobs"
