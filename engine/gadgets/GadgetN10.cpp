@@ -142,8 +142,9 @@ void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLa
 
         // Both channels' ladders as one vector.
         const auto input = lanes::fromStereo (left[i], right[i]);
-        const auto ladderOutput = g < smallestSinglePrecisionG ? preciseLadderStep (input, previous, states, g, k)
-                                                               : ladderStep (input, previous, states, g, k);
+        const auto ladderOutput = g < smallestSinglePrecisionG || couplingNeedsPreciseStep (states, g)
+                                      ? preciseLadderStep (input, previous, states, g, k)
+                                      : ladderStep (input, previous, states, g, k);
         const auto output = afterLadder (ladderOutput);
         left[i] = lanes::left (output);
         right[i] = lanes::right (output);

@@ -108,6 +108,23 @@ private:
                                                          : diodeConductance (volts[diode]);
     }
 
+    /** The back-substitution divides by the coupling conductances g T(v),
+        not by g itself. Below saturationVolts T stays above a quarter, but
+        past it a diode conducts g / |v|, and a wide enough voltage takes that
+        below smallestSinglePrecisionG at any g: near Nyquist a loud input
+        leaves such voltages across the stages, and as the cutoff then falls
+        the single-precision step's rounding feeds on itself until the states
+        overflow. True when a coupling diode of either channel holds such a
+        voltage; the step is then taken in double precision. */
+    static bool couplingNeedsPreciseStep (const FloatLanes (&states)[numStages], float g) noexcept
+    {
+        const auto widestVolts = g * (saturationVolts / smallestSinglePrecisionG);
+        const auto wide = (lanes::abs ((states[1] - states[0]) * stageCoupling) > widestVolts)
+                          | (lanes::abs ((states[2] - states[1]) * stageCoupling) > widestVolts)
+                          | (lanes::abs ((states[3] - states[2]) * stageCoupling) > widestVolts);
+        return lanes::any (wide);
+    }
+
     /** The ladder step in double precision, for cutoffs whose g is below
         smallestSinglePrecisionG; the states stay floats between samples. */
     static FloatLanes preciseLadderStep (FloatLanes input,
