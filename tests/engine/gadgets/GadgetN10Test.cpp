@@ -274,12 +274,16 @@ TEST (Virozidur, GoldenSnapshots)
         int length = 400;
         float peak = 0.5f;
     };
-    // The last case runs the double-precision step (40 Hz at 96 kHz) with
+    // The fourth case runs the double-precision step (40 Hz at 96 kHz) with
     // noise at +18 dBFS, loud enough to drive the diodes past their range.
+    // The last, +30 dBFS at 22.05 kHz with the cutoff at the top, leaves
+    // saturated couplings behind as the envelope closes the cutoff; its
+    // single-precision steps stay finite and are kept as they are.
     for (const auto& c : { Case { "virozidur_default", 1.0f, 0.5f, 0.0f, 0.5f },
                            Case { "virozidur_all_up", 1.0f, 1.0f, 1.0f, 1.0f },
                            Case { "virozidur_low_resonant_swept", 0.3f, 0.9f, 0.6f, 0.8f },
-                           Case { "virozidur_lowest_cutoff_96k_loud", 0.0f, 0.75f, 0.0f, 0.5f, 96000.0, 1024, 8.0f } })
+                           Case { "virozidur_lowest_cutoff_96k_loud", 0.0f, 0.75f, 0.0f, 0.5f, 96000.0, 1024, 8.0f },
+                           Case { "virozidur_top_cutoff_22k_loud", 1.0f, 0.25f, 0.0f, 0.25f, 22050.0, 256, 31.6f } })
     {
         GadgetN10 ladder;
         prepare (ladder, c.rate, c.p1, c.p2, c.p3, c.p4);
