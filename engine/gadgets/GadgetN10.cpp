@@ -1,5 +1,6 @@
 #include "GadgetN10.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace
@@ -48,6 +49,7 @@ void GadgetN10::reset()
     meanSquare = 0.0f;
     envelope = 0.0f;
     lfoPhase = 0.0f;
+    preciseWhileCouplingWide = false;
 }
 
 void GadgetN10::processSamples (float* left, float* right, int numSamples, float)
@@ -117,6 +119,7 @@ void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLa
     const auto detectorK = detectorCoeff, attackK = attackCoeff, releaseK = releaseCoeff;
     const auto envelopeDepth = envDepth, depth = lfoDepth;
     auto position = cutoffPosition;
+    auto holdPrecise = preciseWhileCouplingWide;
 
     for (int i = 0; i < numSamples; ++i)
     {
@@ -140,10 +143,28 @@ void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLa
             g = forms::prewarp (cutoffHz, fs);
         }
 
-        // Both channels' ladders as one vector.
+        // Both channels' ladders as one vector. A single-precision step that
+        // ran away is taken again in double precision from where it started,
+        // so every step that stays finite keeps its single-precision result.
         const auto input = lanes::fromStereo (left[i], right[i]);
-        const auto ladderOutput = g < smallestSinglePrecisionG ? preciseLadderStep (input, previous, states, g, k)
-                                                               : ladderStep (input, previous, states, g, k);
+        FloatLanes ladderOutput;
+        if (g < smallestSinglePrecisionG || (holdPrecise && couplingNeedsPreciseStep (states, g)))
+        {
+            ladderOutput = preciseLadderStep (input, previous, states, g, k);
+        }
+        else
+        {
+            const FloatLanes startStates[] = { states[0], states[1], states[2], states[3] };
+            const auto startPrevious = previous;
+            ladderOutput = ladderStep (input, previous, states, g, k);
+            holdPrecise = ranAway (states);
+            if (holdPrecise)
+            {
+                std::copy (std::begin (startStates), std::end (startStates), std::begin (states));
+                previous = startPrevious;
+                ladderOutput = preciseLadderStep (input, previous, states, g, k);
+            }
+        }
         const auto output = afterLadder (ladderOutput);
         left[i] = lanes::left (output);
         right[i] = lanes::right (output);
@@ -162,6 +183,7 @@ void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLa
     lfoPhase = phase;
     cutoffG = g;
     cutoffPosition = position;
+    preciseWhileCouplingWide = holdPrecise;
 
     // The previous inputs are not states of the filter and are left as they are.
     for (int stage = 0; stage < numStages; ++stage)

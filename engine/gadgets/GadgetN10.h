@@ -41,6 +41,9 @@ public:
     float lfoPhase = 0.0f;
     // The position cutoffG was derived from; not a number until the first sample.
     float cutoffPosition = std::numeric_limits<float>::quiet_NaN();
+    // Set when a single-precision step ran away: the double-precision step
+    // then holds while a coupling voltage stays wide.
+    bool preciseWhileCouplingWide = false;
 
     /** One sample of the ladder at cutoff g = tan(pi fc / fs) and resonance k:
         of one channel as a float, or of both as FloatLanes. */
@@ -60,6 +63,13 @@ public:
     // (rate / 48 kHz) lose the ladder's states within a second. That g is
     // only reached above 48 kHz, where the step is taken in double precision.
     static constexpr float smallestSinglePrecisionG = 0.0025f;
+
+    // A single-precision step that leaves a state beyond this, or not a
+    // number, has run away. Loud noise near Nyquist takes the states to some
+    // 10^4 V, and a step whose rounding feeds on itself passes 10^18 V on its
+    // way to overflow; from states below this the double-precision step stays
+    // far inside the float range.
+    static constexpr float runawayVolts = 1.0e30f;
 
 private:
     /** The block loop; afterLadder takes each sample's output as FloatLanes
@@ -106,6 +116,34 @@ private:
         for (int diode = 0; diode < 5; ++diode)
             conductances[diode] = lanes::any (saturated) ? saturatingDiodeConductance (volts[diode])
                                                          : diodeConductance (volts[diode]);
+    }
+
+    /** The back-substitution divides by the coupling conductances g T(v),
+        not by g itself. Below saturationVolts T stays above a quarter, but
+        past it a diode conducts g / |v|, and a wide enough voltage takes that
+        below smallestSinglePrecisionG at any g: near Nyquist a loud input
+        leaves such voltages across the stages, and as the cutoff then falls
+        the single-precision step's rounding can feed on itself until the
+        states overflow. True when a coupling diode of either channel holds
+        such a voltage. Most such steps stay finite and are kept as they are,
+        so this holds the double-precision step only after one ran away. */
+    static bool couplingNeedsPreciseStep (const FloatLanes (&states)[numStages], float g) noexcept
+    {
+        const auto widestVolts = g * (saturationVolts / smallestSinglePrecisionG);
+        const auto wide = (lanes::abs ((states[1] - states[0]) * stageCoupling) > widestVolts)
+                          | (lanes::abs ((states[2] - states[1]) * stageCoupling) > widestVolts)
+                          | (lanes::abs ((states[3] - states[2]) * stageCoupling) > widestVolts);
+        return lanes::any (wide);
+    }
+
+    /** True when a state of either channel is beyond runawayVolts or not a
+        number; one compare of the states' summed magnitudes, which carries
+        an infinity or a NaN through. */
+    static bool ranAway (const FloatLanes (&states)[numStages]) noexcept
+    {
+        const auto size =
+            (lanes::abs (states[0]) + lanes::abs (states[1])) + (lanes::abs (states[2]) + lanes::abs (states[3]));
+        return lanes::any (~(size <= runawayVolts));
     }
 
     /** The ladder step in double precision, for cutoffs whose g is below

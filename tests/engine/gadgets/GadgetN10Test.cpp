@@ -270,14 +270,25 @@ TEST (Virozidur, GoldenSnapshots)
     {
         const char* name;
         float p1, p2, p3, p4;
+        double rate = fs;
+        int length = 400;
+        float peak = 0.5f;
     };
+    // The fourth case runs the double-precision step (40 Hz at 96 kHz) with
+    // noise at +18 dBFS, loud enough to drive the diodes past their range.
+    // The last, +30 dBFS at 22.05 kHz with the cutoff at the top, leaves
+    // saturated couplings behind as the envelope closes the cutoff; its
+    // single-precision steps stay finite and are kept as they are.
     for (const auto& c : { Case { "virozidur_default", 1.0f, 0.5f, 0.0f, 0.5f },
                            Case { "virozidur_all_up", 1.0f, 1.0f, 1.0f, 1.0f },
-                           Case { "virozidur_low_resonant_swept", 0.3f, 0.9f, 0.6f, 0.8f } })
+                           Case { "virozidur_low_resonant_swept", 0.3f, 0.9f, 0.6f, 0.8f },
+                           Case { "virozidur_lowest_cutoff_96k_loud", 0.0f, 0.75f, 0.0f, 0.5f, 96000.0, 1024, 8.0f },
+                           Case { "virozidur_top_cutoff_22k_loud", 1.0f, 0.25f, 0.0f, 0.25f, 22050.0, 256, 31.6f } })
     {
         GadgetN10 ladder;
-        prepare (ladder, fs, c.p1, c.p2, c.p3, c.p4);
-        Stereo signal { testsignals::noiseWithImpulses (400, 41), testsignals::noiseWithImpulses (400, 42) };
+        prepare (ladder, c.rate, c.p1, c.p2, c.p3, c.p4);
+        Stereo signal { testsignals::noiseWithImpulses (c.length, 41, c.peak),
+                        testsignals::noiseWithImpulses (c.length, 42, c.peak) };
         process (ladder, signal, 64);
         EXPECT_EQ (verifyGolden (c.name, interleaveChannels (signal)), "") << c.name;
     }
