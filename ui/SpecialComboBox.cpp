@@ -142,7 +142,7 @@ void SpecialComboBox::handleMenuResult (int result)
     {
         juce::Component::SafePointer<SpecialComboBox> box (this);
 
-        askForFileToSave (presets->getFolderPreset (currentFolder), [box] (const juce::File& file) {
+        askForFileToSave (folderToSaveIn(), [box] (const juce::File& file) {
             if (box != nullptr)
                 box->saveAs (file);
         });
@@ -202,6 +202,14 @@ void SpecialComboBox::openReplaceQuestion (const juce::File& existing, ReplaceCa
         nullptr,
         juce::ModalCallbackFunction::create (
             [onAnswered = std::move (onAnswered)] (int result) { onAnswered (result != 0); }));
+}
+
+juce::File SpecialComboBox::folderToSaveIn() const
+{
+    // The root lists no presets: from the default, a save there would never
+    // show in the menu, so the first folder is offered instead.
+    const auto folderCount = presets->getStringFolders().size();
+    return presets->getFolderPreset (juce::isPositiveAndBelow (currentFolder, folderCount) ? currentFolder : 0);
 }
 
 void SpecialComboBox::saveAs (const juce::File& chosen)

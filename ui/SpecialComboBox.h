@@ -66,6 +66,7 @@ public:
 private:
     void choose (int folder, int entry);
     void announce (int folder, int entry);
+    juce::File folderToSaveIn() const;
     void saveAs (const juce::File& chosen);
     void saveAndSelect (const juce::File& file);
     void selectSavedFile (const juce::File& file);

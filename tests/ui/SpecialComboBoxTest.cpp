@@ -257,6 +257,7 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
         juce::File chosen, saved;
         bool written;
         Question replace = Question::notAsked;
+        bool fromDefault = false;
     };
 
     for (const auto& c : std::vector<Case> {
@@ -268,6 +269,7 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
              { "deeper than a folder, namesake of a folder", guitarFile ("Sub/x.pmt"), guitarFile ("Sub/x.pmt"), true },
              { "another extension", guitarFile ("new.txt"), guitarFile ("new.txt.pmt"), true },
              { "no extension", guitarFile ("My Tone"), guitarFile ("My Tone.pmt"), true },
+             { "from the default", guitarFile ("First.pmt"), guitarFile ("First.pmt"), true, Question::notAsked, true },
              { "no extension, replace refused",
                guitarFile ("old"),
                guitarFile ("old.pmt"),
@@ -286,7 +288,10 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
         write ("Guitar/old.pmt", "<Gadgets marker=\"1\"/>");
         const auto guitar = folderIndex ("Guitar");
 
-        box.setCurrentItem (guitar, entryIndex ("Guitar", "old.pmt"));
+        if (c.fromDefault)
+            box.setCurrentItem (-1, -1);
+        else
+            box.setCurrentItem (guitar, entryIndex ("Guitar", "old.pmt"));
 
         box.setHasBeenModified (true);
         mapping.setValue (3, 0.25f);
@@ -303,7 +308,9 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
         const auto before = std::make_pair (box.currentFolder, box.currentEntry);
         box.handleMenuResult (SpecialComboBox::saveAsItemId);
         const auto messages = changes.take();
-        EXPECT_EQ (startedIn, root.getChildFile ("Guitar"));
+        // From the default, the first listed folder: the root lists nothing.
+        EXPECT_EQ (startedIn.getFullPathName(),
+                   root.getChildFile (store.getStringFolders()[c.fromDefault ? 0 : guitar]).getFullPathName());
         EXPECT_EQ (askedAbout.getFullPathName(),
                    (c.replace == Question::notAsked ? juce::File() : c.saved).getFullPathName());
         EXPECT_EQ (c.saved.existsAsFile() && c.saved.loadFileAsString().contains ("PRM10=\"0.25\""), c.written);
