@@ -7,6 +7,10 @@ namespace
 constexpr const char* defaultItemText = "---default---";
 constexpr const char* saveAsItemText = "save as...";
 constexpr const char* saveDialogTitle = "Save as...";
+constexpr const char* replaceTitle = "Replace preset?";
+constexpr const char* alreadyExistsText = " already exists. Replace it?";
+constexpr const char* replaceButtonText = "Replace";
+constexpr const char* keepButtonText = "Cancel";
 constexpr const char* modifiedMark = "*";
 
 // The arrows' apexes lie 0.2 beyond their bases, worked out in float as the
@@ -26,6 +30,16 @@ bool sameFileName (const juce::String& a, const juce::String& b)
     return juce::File::areFileNamesCaseSensitive() ? a == b : a.equalsIgnoreCase (b);
 }
 
+/** Linux save dialogs add no extension, and a file without ".pmt" would
+    never be listed. */
+juce::File withPresetExtension (const juce::File& chosen)
+{
+    if (chosen.getFileExtension().equalsIgnoreCase (PresetManagement::fileExtension))
+        return chosen;
+
+    return chosen.getSiblingFile (chosen.getFileName() + PresetManagement::fileExtension);
+}
+
 int lastIndexNamed (const juce::StringArray& names, const juce::String& name)
 {
     for (int i = names.size(); --i >= 0;)
@@ -42,6 +56,9 @@ SpecialComboBox::SpecialComboBox (PresetManagement* presetStore)
 {
     askForFileToSave = [this] (const juce::File& startFolder, SaveCallback onChosen) {
         openSaveDialog (startFolder, std::move (onChosen));
+    };
+    askToReplace = [] (const juce::File& existing, ReplaceCallback onAnswered) {
+        openReplaceQuestion (existing, std::move (onAnswered));
     };
 }
 
@@ -125,7 +142,7 @@ void SpecialComboBox::handleMenuResult (int result)
     {
         juce::Component::SafePointer<SpecialComboBox> box (this);
 
-        askForFileToSave (presets->getFolderPreset (currentFolder), [box] (const juce::File& file) {
+        askForFileToSave (folderToSaveIn(), [box] (const juce::File& file) {
             if (box != nullptr)
                 box->saveAs (file);
         });
@@ -172,12 +189,53 @@ void SpecialComboBox::openSaveDialog (const juce::File& startFolder, SaveCallbac
     });
 }
 
-void SpecialComboBox::saveAs (const juce::File& file)
+void SpecialComboBox::openReplaceQuestion (const juce::File& existing, ReplaceCallback onAnswered)
 {
-    // Cancelled, or a name the preset listings would never show.
-    if (file == juce::File() || file.getFileExtension().toLowerCase() != PresetManagement::fileExtension)
+    // Tied to no component: the host may close the editor while the
+    // question is open.
+    juce::AlertWindow::showOkCancelBox (
+        juce::MessageBoxIconType::WarningIcon,
+        replaceTitle,
+        existing.getFullPathName() + alreadyExistsText,
+        replaceButtonText,
+        keepButtonText,
+        nullptr,
+        juce::ModalCallbackFunction::create (
+            [onAnswered = std::move (onAnswered)] (int result) { onAnswered (result != 0); }));
+}
+
+juce::File SpecialComboBox::folderToSaveIn() const
+{
+    // The root lists no presets: from the default, a save there would never
+    // show in the menu, so the first folder is offered instead.
+    const auto folderCount = presets->getStringFolders().size();
+    return presets->getFolderPreset (juce::isPositiveAndBelow (currentFolder, folderCount) ? currentFolder : 0);
+}
+
+void SpecialComboBox::saveAs (const juce::File& chosen)
+{
+    if (chosen == juce::File())
         return;
 
+    const auto file = withPresetExtension (chosen);
+
+    // The dialog warned only about the name it was given.
+    if (file == chosen || ! file.exists())
+    {
+        saveAndSelect (file);
+        return;
+    }
+
+    juce::Component::SafePointer<SpecialComboBox> box (this);
+
+    askToReplace (file, [box, file] (bool replace) {
+        if (box != nullptr && replace)
+            box->saveAndSelect (file);
+    });
+}
+
+void SpecialComboBox::saveAndSelect (const juce::File& file)
+{
     // Selecting a file whose write failed would make the editor load the
     // old contents over the values the user meant to keep.
     if (! presets->savePreset (file))

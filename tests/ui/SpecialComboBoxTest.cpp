@@ -236,51 +236,89 @@ TEST_F (PresetBox, WheelStepsInsideTheFolderAndStopsAtItsEnds)
 //==============================================================================
 TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
 {
-    write ("Guitar/old.pmt", "<Gadgets marker=\"1\"/>");
     write ("Guitar/Sub/keep.txt");
     write ("Sub/x.pmt");
+    const auto locked = write ("Guitar/locked.pmt", "<Gadgets marker=\"1\"/>");
+    chmod (locked.getFullPathName().toRawUTF8(), 0444);
     const auto outside = temporary.folder.getChildFile ("Elsewhere/new.pmt");
     outside.getParentDirectory().createDirectory();
+    const auto guitarFile = [&] (const char* name) { return root.getChildFile ("Guitar").getChildFile (name); };
+
+    enum class Question
+    {
+        notAsked,
+        answeredNo,
+        answeredYes
+    };
 
     struct Case
     {
         const char* what;
-        juce::File chosen;
+        juce::File chosen, saved;
         bool written;
+        Question replace = Question::notAsked;
+        bool fromDefault = false;
     };
 
     for (const auto& c : std::vector<Case> {
-             { "a new name in a folder", root.getChildFile ("Guitar/new.pmt"), true },
-             { "over an existing preset", root.getChildFile ("Guitar/old.pmt"), true },
-             { "capital extension", root.getChildFile ("Guitar/Caps.PMT"), true },
-             { "the root itself", root.getChildFile ("top.pmt"), true },
-             { "outside the tree", outside, true },
-             { "deeper than a folder, namesake of a folder", root.getChildFile ("Guitar/Sub/x.pmt"), true },
-             { "another extension", root.getChildFile ("Guitar/new.txt"), false },
-             { "cancelled", juce::File(), false },
+             { "a new name in a folder", guitarFile ("new.pmt"), guitarFile ("new.pmt"), true },
+             { "over an existing preset", guitarFile ("old.pmt"), guitarFile ("old.pmt"), true },
+             { "capital extension", guitarFile ("Caps.PMT"), guitarFile ("Caps.PMT"), true },
+             { "the root itself", root.getChildFile ("top.pmt"), root.getChildFile ("top.pmt"), true },
+             { "outside the tree", outside, outside, true },
+             { "deeper than a folder, namesake of a folder", guitarFile ("Sub/x.pmt"), guitarFile ("Sub/x.pmt"), true },
+             { "another extension", guitarFile ("new.txt"), guitarFile ("new.txt.pmt"), true },
+             { "no extension", guitarFile ("My Tone"), guitarFile ("My Tone.pmt"), true },
+             { "from the default", guitarFile ("First.pmt"), guitarFile ("First.pmt"), true, Question::notAsked, true },
+             { "no extension, replace refused",
+               guitarFile ("old"),
+               guitarFile ("old.pmt"),
+               false,
+               Question::answeredNo },
+             { "no extension, replace allowed",
+               guitarFile ("old"),
+               guitarFile ("old.pmt"),
+               true,
+               Question::answeredYes },
+             { "no extension, read-only", guitarFile ("locked"), locked, false, Question::answeredYes },
+             { "cancelled", juce::File(), juce::File(), false },
          })
     {
         SCOPED_TRACE (c.what);
+        write ("Guitar/old.pmt", "<Gadgets marker=\"1\"/>");
         const auto guitar = folderIndex ("Guitar");
-        box.setCurrentItem (guitar, entryIndex ("Guitar", "old.pmt"));
+
+        if (c.fromDefault)
+            box.setCurrentItem (-1, -1);
+        else
+            box.setCurrentItem (guitar, entryIndex ("Guitar", "old.pmt"));
+
         box.setHasBeenModified (true);
         mapping.setValue (3, 0.25f);
-        juce::File startedIn;
+        juce::File startedIn, askedAbout;
         box.askForFileToSave = [&] (const juce::File& start, SpecialComboBox::SaveCallback onChosen) {
             startedIn = start;
             onChosen (c.chosen);
+        };
+        box.askToReplace = [&] (const juce::File& existing, SpecialComboBox::ReplaceCallback onAnswered) {
+            askedAbout = existing;
+            onAnswered (c.replace == Question::answeredYes);
         };
 
         const auto before = std::make_pair (box.currentFolder, box.currentEntry);
         box.handleMenuResult (SpecialComboBox::saveAsItemId);
         const auto messages = changes.take();
-        EXPECT_EQ (startedIn, root.getChildFile ("Guitar"));
-        EXPECT_EQ (c.chosen.existsAsFile() && c.chosen.loadFileAsString().contains ("PRM10=\"0.25\""), c.written);
+        // From the default, the first listed folder: the root lists nothing.
+        EXPECT_EQ (startedIn.getFullPathName(),
+                   root.getChildFile (store.getStringFolders()[c.fromDefault ? 0 : guitar]).getFullPathName());
+        EXPECT_EQ (askedAbout.getFullPathName(),
+                   (c.replace == Question::notAsked ? juce::File() : c.saved).getFullPathName());
+        EXPECT_EQ (c.saved.existsAsFile() && c.saved.loadFileAsString().contains ("PRM10=\"0.25\""), c.written);
 
         // Selected: a file the store lists one level below the root, and nothing else.
-        const auto listed = c.written && c.chosen.getParentDirectory() == root.getChildFile ("Guitar")
-                            && store.getStringEntries (guitar).contains (c.chosen.getFileName());
-        const auto expected = listed ? std::make_pair (guitar, entryIndex ("Guitar", c.chosen.getFileName())) : before;
+        const auto listed = c.written && c.saved.getParentDirectory() == root.getChildFile ("Guitar")
+                            && store.getStringEntries (guitar).contains (c.saved.getFileName());
+        const auto expected = listed ? std::make_pair (guitar, entryIndex ("Guitar", c.saved.getFileName())) : before;
         EXPECT_EQ (std::make_pair (box.currentFolder, box.currentEntry), expected);
         EXPECT_EQ (messages, listed ? 1 : 0);
         EXPECT_EQ (box.hasBeenModified, ! listed);
