@@ -367,6 +367,19 @@ TEST (Convolution, FastPathKeepsTheHistory)
     EXPECT_LT (largestDifference (output, directFir (kernel, input)), firTolerance);
 }
 
+TEST (Convolution, PreparingAtANewRateWithTheSameBlockLoadsThatRatesKernel)
+{
+    // A session moved from 44.1 to 96 kHz: the transform size stays, the kernel must not.
+    Convolution moved, fresh;
+    moved.initFFT (3, 44100.0, 256);
+    fresh.initFFT (3, 96000.0, 256);
+    ASSERT_TRUE (waitUntilReady (moved));
+
+    moved.initFFT (3, 96000.0, 256);
+    ASSERT_TRUE (waitUntilReady (moved) && waitUntilReady (fresh));
+    EXPECT_EQ (measureKernel (moved), measureKernel (fresh));
+}
+
 TEST (Convolution, ResetClearsTheHistory)
 {
     Convolution convolver;

@@ -102,22 +102,27 @@ TEST (TnResampling, ChoosesThePath)
 
 TEST (TnResampling, ReopensTheConverterForANewRatio)
 {
-    // Each converter is opened for one ratio only and refuses any other, so
-    // a 96 kHz conversion after a 48 kHz one with the same output length
-    // only works if the converter was reopened.
-    TnResampling resampler;
-    std::vector<float> out (896);
+    // Each converter is opened for one ratio only and refuses any other. One
+    // process converts kernels for 48, then 96 and 192 kHz with the same
+    // output length; each must be, to its last tap, what a fresh one gives.
+    TnResampling reused;
 
-    for (const double rateOut : { 48000.0, 96000.0 })
+    for (const double rateOut : { 48000.0, 96000.0, 192000.0 })
     {
         const double ratio = rateOut / 44100.0;
         const int numIn = (int) std::floor (896.0 / ratio);
         const auto in = sine (numIn, 0.004);
+        std::vector<float> out (896), freshOut (896);
 
-        resampler.initResampling (44100.0, rateOut, numIn, 896);
-        resampler.reset();
-        resampler.processResampling (in.data(), out.data());
-        EXPECT_DOUBLE_EQ (resampler.getConverterFactor(), ratio);
+        reused.initResampling (44100.0, rateOut, numIn, 896);
+        reused.reset();
+        reused.processResampling (in.data(), out.data());
+
+        TnResampling fresh;
+        fresh.initResampling (44100.0, rateOut, numIn, 896);
+        fresh.reset();
+        fresh.processResampling (in.data(), freshOut.data());
+        EXPECT_EQ (out, freshOut) << rateOut << " Hz";
 
         // The output is the same slow sine at the new rate.
         for (int j = 64; j < 800; ++j)

@@ -98,9 +98,11 @@ TEST (SimpleVuMeter, ResetSilencesAndNonFiniteInputDoesNotStick)
 
 TEST (SimpleVuMeter, APairInOnePassFollowsAsTwoSingleMeters)
 {
-    // The input meter runs beside the output meter: same envelopes, bit for bit.
-    const auto first = testsignals::noiseWithImpulses (1000, 21);
+    // The input meter runs beside the output meter: same envelopes, bit for
+    // bit. A host can hand either side a NaN, and neither may keep it.
+    auto first = testsignals::noiseWithImpulses (1000, 21);
     auto second = testsignals::noiseWithImpulses (1000, 22);
+    first[400] = std::numeric_limits<float>::quiet_NaN();
     second[700] = std::numeric_limits<float>::quiet_NaN();
     SimpleVuMeter single[2], pair[2];
 

@@ -156,6 +156,22 @@ TEST (ParameterMapping, ValueTextsCarryOneDecimalAndTheUnit)
         }
     }
 
+    // What a host types is read back in the text's own units, to its one decimal.
+    constexpr float halfTheLastDecimal = 0.05f + 1.0e-6f;
+
+    for (int i = 0; i < ParameterMapping::numParameters; ++i)
+    {
+        for (const float value : { 0.0f, 0.25f, 0.6f, 1.0f })
+        {
+            const auto text = parameters[i]->getText (value, 100);
+            const auto readBack = parameters[i]->getValueForText (text);
+            EXPECT_NEAR (ParameterMapping::toEngineering (i, readBack),
+                         ParameterMapping::toEngineering (i, value),
+                         halfTheLastDecimal)
+                << i << " from " << text;
+        }
+    }
+
     EXPECT_EQ (parameters[at (3, ParameterMapping::output)]->getText (0.0f, 3), "-40") << "cut to the host's length";
 }
 

@@ -319,6 +319,7 @@ protected:
         EXPECT_TRUE (editor->selectors[12]->selected);
         EXPECT_EQ (editor->freeLabel->getText(), "slow");
         EXPECT_EQ (editor->controlKnobs[0]->value, 0.25f);
+        EXPECT_FALSE (editor->hotSwitch->state) << "slot 2 is on, its HOT is not";
         EXPECT_FALSE (editor->presetBox->hasBeenModified);
     }
 
