@@ -4,6 +4,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <limits>
+
 /** One sample of the triode stage behind a slot's "hot" switch, written once
     for a float (one stage) and for FloatLanes (the left and right stages side
     by side). Branches are selects, so both forms compute the same values. */
@@ -13,6 +15,14 @@ constexpr float plateScale = 0.005f;
 // Below this grid-to-cathode voltage (-0.251096833 V, rounded down to a
 // float) the grid draws no current.
 constexpr float gridConductionVolts = -0.251096845f;
+// The plate law reaches 0 V at a grid 167 V above the cathode and the grid
+// law's v^6 term takes over from about 150 V: neither describes a triode
+// much past that. Six times further the grid-to-cathode voltage is held, so
+// that the grid current (47 A at most) and the cathode stay finite and the
+// cathode's explicit step stays stable at 22.05 kHz and above. Below -1000 V
+// the shaper already rounds to exactly -1 and the grid draws nothing, so
+// holding the negative side changes no result there.
+constexpr float gridLimitVolts = 1000.0f;
 
 template <typename Value>
 struct Coefficients
@@ -45,6 +55,17 @@ forcedinline Value gridLaw (Value v) noexcept
     return lanes::select (v <= gridConductionVolts, v, conducting);
 }
 
+/** vgk held within +-gridLimitVolts, even when a huge input overflowed it to
+    infinity. A non-finite input sample is left to poison the step, so that
+    the block's end returns the stage to rest as for any broken sample. */
+template <typename Value>
+forcedinline Value limitGridVolts (Value vgk, Value input) noexcept
+{
+    const auto limit = lanes::splat<Value> (gridLimitVolts);
+    const auto held = lanes::select (vgk > limit, limit, lanes::select (vgk < -limit, -limit, vgk));
+    return lanes::select (lanes::abs (input) <= std::numeric_limits<float>::max(), held, vgk);
+}
+
 template <typename Value>
 forcedinline Value step (const Coefficients<Value>& c, State<Value>& s, Value x) noexcept
 {
@@ -54,7 +75,7 @@ forcedinline Value step (const Coefficients<Value>& c, State<Value>& s, Value x)
     const auto vMid = s.vk + 0.5f * c.dt * c.invCk * (cathodeCurrent - c.invRk * s.vk);
     const auto vkNew = s.vk + c.dt * c.invCk * (cathodeCurrent - c.invRk * vMid);
 
-    const auto vgk = c.inGain * x - vkNew;
+    const auto vgk = limitGridVolts (c.inGain * x - vkNew, x);
     const auto plateVolts = 200.0f - 100.0f * shape (vgk + 1.5f);
     const auto vp = lanes::select (vgk > 0.0f, plateVolts * (1.0f - 0.006f * vgk), plateVolts);
 

@@ -25,6 +25,9 @@ constexpr float loudOutputBound = 100.0f * loudInputPeak;
 // such runs is met.
 constexpr float loudNoisePeak = 31.6f;
 constexpr std::uint32_t loudRunsPerCorner = 32;
+// +84 and +104 dBFS: what the Output and Input gains of earlier slots hand a
+// later slot. Only HOT's tube stage is asked to bring these back down.
+constexpr float slotGainLevels[] = { 16000.0f, 160000.0f };
 
 /** Gadgets whose reset is not meant to be repeatable, with the reason. */
 const std::map<int, const char*> nonRepeatableReset = {
@@ -70,6 +73,12 @@ Stereo run (Gadgets& gadget, Stereo signal, int blockSize, float bpm = 120.0f)
     return signal;
 }
 
+void appendTo (Stereo& signal, const std::vector<float>& left, const std::vector<float>& right)
+{
+    signal.left.insert (signal.left.end(), left.begin(), left.end());
+    signal.right.insert (signal.right.end(), right.begin(), right.end());
+}
+
 /** Silence, a sine at -6 dBFS, full-scale noise, DC and a sine at +40 dBFS,
     one after the other: half a second at any rate. */
 Stereo escalatingLevels (double sampleRate)
@@ -78,8 +87,7 @@ Stereo escalatingLevels (double sampleRate)
     Stereo signal;
 
     auto append = [&signal] (const std::vector<float>& left, const std::vector<float>& right) {
-        signal.left.insert (signal.left.end(), left.begin(), left.end());
-        signal.right.insert (signal.right.end(), right.begin(), right.end());
+        appendTo (signal, left, right);
     };
     auto appendBoth = [&append] (const std::vector<float>& both) { append (both, both); };
 
@@ -88,6 +96,20 @@ Stereo escalatingLevels (double sampleRate)
     append (testsignals::noiseWithImpulses (seconds (0.1), 3, 1.0f), testsignals::noiseWithImpulses (seconds (0.1), 4, 1.0f));
     appendBoth (std::vector<float> ((size_t) seconds (0.05), 1.0f));
     appendBoth (testsignals::sine (seconds (0.1), 110.0, sampleRate, loudInputPeak));
+    return signal;
+}
+
+/** The escalating levels, then noise at each of the slot gains' levels. */
+Stereo pushedThroughSlotGains (double sampleRate)
+{
+    auto signal = escalatingLevels (sampleRate);
+    const auto length = (int) (0.1 * sampleRate);
+
+    for (auto level : slotGainLevels)
+        appendTo (signal,
+                  testsignals::noiseWithImpulses (length, 5, level),
+                  testsignals::noiseWithImpulses (length, 6, level));
+
     return signal;
 }
 
@@ -184,7 +206,7 @@ TEST_P (AllGadgets, SlotStaysFiniteAndBoundedAtEveryCornerRateAndLevel)
     for (double rate : { 22050.0, 44100.0, 48000.0, 88200.0, 96000.0, 192000.0 })
     {
         slot->initProcessing (rate, blockSize);
-        const auto input = escalatingLevels (rate);
+        const Stereo inputs[] = { escalatingLevels (rate), pushedThroughSlotGains (rate) };
 
         for (int corner = 0; corner < numCorners; ++corner)
         {
@@ -196,7 +218,7 @@ TEST_P (AllGadgets, SlotStaysFiniteAndBoundedAtEveryCornerRateAndLevel)
                 for (auto& drive : slot->drives)
                     drive.reset();
 
-                auto output = input;
+                auto output = inputs[hot ? 1 : 0];
                 const auto length = (int) output.left.size();
                 for (int start = 0; start < length; start += blockSize)
                     slot->processSamples (output.left.data() + start, output.right.data() + start,

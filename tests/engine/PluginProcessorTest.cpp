@@ -28,12 +28,12 @@ juce::AudioBuffer<float> constantBuffer (float value, int numSamples = blockSize
     return buffer;
 }
 
-juce::AudioBuffer<float> noiseBuffer (int numSamples, std::uint32_t seed)
+juce::AudioBuffer<float> noiseBuffer (int numSamples, std::uint32_t seed, float amplitude = 0.5f)
 {
     juce::AudioBuffer<float> buffer (2, numSamples);
     for (int channel = 0; channel < 2; ++channel)
     {
-        const auto noise = testsignals::noiseWithImpulses (numSamples, seed + (std::uint32_t) channel);
+        const auto noise = testsignals::noiseWithImpulses (numSamples, seed + (std::uint32_t) channel, amplitude);
         buffer.copyFrom (channel, 0, noise.data(), numSamples);
     }
     return buffer;
@@ -618,6 +618,40 @@ TEST_P (LoudestChain, StaysFiniteWithoutTheGuard)
 }
 
 INSTANTIATE_TEST_SUITE_P (EveryGadget, LoudestChain, ::testing::Range (0, GadgetManager::numGadgets));
+
+/* A tube pushed through the gains of the slots before it, its level pulled
+   back afterwards: comb slots, the first at Output +40 dB, the second at
+   Input +20 dB and Output +40 dB, the third at Input +20 dB with HOT. Noise
+   at -10 dBFS reaches the tube at about +104 dBFS; the slot must saturate
+   there, not fall silent. */
+TEST_F (Processor, ATubeDrivenThroughEarlierSlotsGainsSaturates)
+{
+    constexpr float noiseAmplitude = 0.316f;
+    // Far above the tube stage's saturated output, far below a runaway.
+    constexpr float saturatedPeak = 10.0f;
+
+    for (int slot = 0; slot < 3; ++slot)
+        processor->setParameter (at (slot, ParameterMapping::enabled), 1.0f);
+    processor->setParameter (at (0, ParameterMapping::output), 1.0f);
+    processor->setParameter (at (1, ParameterMapping::input), 1.0f);
+    processor->setParameter (at (1, ParameterMapping::output), 1.0f);
+    processor->setParameter (at (2, ParameterMapping::input), 1.0f);
+    processor->setParameter (at (2, ParameterMapping::hot), 1.0f);
+    processor->prepareToPlay (rate, blockSize);
+
+    for (std::uint32_t block = 0; block < 40; ++block)
+    {
+        auto buffer = noiseBuffer (blockSize, 2 * block, noiseAmplitude);
+        process (buffer);
+
+        for (int channel = 0; channel < 2; ++channel)
+        {
+            const auto peak = buffer.getMagnitude (channel, 0, blockSize);
+            ASSERT_GT (peak, 0.0f) << "block " << block;
+            ASSERT_LT (peak, saturatedPeak) << "block " << block;
+        }
+    }
+}
 
 //==============================================================================
 namespace
