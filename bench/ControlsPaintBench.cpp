@@ -7,14 +7,13 @@
 #include "ui/SwitchComponent.h"
 #include "ui/VuMeterComponent.h"
 
+#include "BenchGui.h"
+
 #include <Images.h>
 #include <benchmark/benchmark.h>
 
 namespace
 {
-/** The framework's GUI side, started once for every benchmark of the run. */
-void startGui() { static juce::ScopedJuceInitialiser_GUI gui; }
-
 /** One call of the control's own paint into an image of its size: what a
     repaint costs the editor before the cached image is reused. */
 void paintRepeatedly (benchmark::State& state, juce::Component& control)

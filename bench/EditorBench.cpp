@@ -1,14 +1,12 @@
 #include "engine/PluginProcessor.h"
 #include "ui/TarvolinAudioProcessorEditor.h"
 
+#include "BenchGui.h"
+
 #include <benchmark/benchmark.h>
 
 namespace
 {
-/** Started once and never shut down: the run ends with the process, and a
-    shutdown during static destruction would outlive the statics it needs. */
-void startGui() { [[maybe_unused]] static const bool started = (juce::initialiseJuce_GUI(), true); }
-
 /** What a host waits for when it opens the window: the editor built, laid
     out and painted once, children included, into an image of its size.
     Argument 1: every picture decoded afresh, as at the first opening;

@@ -4,14 +4,14 @@
 #include "ui/MIDILearnComponent.h"
 #include "ui/MIDIUnlearnComponent.h"
 
+#include "BenchGui.h"
+
 #include <benchmark/benchmark.h>
 
 // The look and feel is built with every processor, on whatever thread the
 // host uses; the editor repaints its controls up to ten times a second.
 namespace
 {
-void startGui() { static juce::ScopedJuceInitialiser_GUI gui; }
-
 /** The control and its children painted once into an image of its size (the
     impulse box's text is a child label). */
 void paintRepeatedly (benchmark::State& state, juce::Component& control)

@@ -7,6 +7,8 @@
 # usage: tools/fuzz.sh [seconds per target] [more libFuzzer options...]
 #   CI: tools/fuzz.sh 30
 #   a longer campaign on three cores: tools/fuzz.sh 1200 -jobs=3 -workers=3
+# Each target runs in build-fuzz/logs/<door>, where libFuzzer's -jobs write
+# their fuzz-<job>.log files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +24,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Releas
 cmake --build build-fuzz -j "$jobs" --target \
     tarvolin_state_fuzz tarvolin_preset_fuzz tarvolin_processor_fuzz tarvolin_names_fuzz
 
+root=$PWD
 mkdir -p build-fuzz/findings
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -30,11 +33,15 @@ for door in state preset processor names; do
     dictionary=fuzz/xml.dict
     [ "$door" = names ] && dictionary=fuzz/names.dict
     mkdir -p "$scratch/$door"
+    # With -jobs, libFuzzer writes each job's log, fuzz-<job>.log, into its
+    # working folder: each door runs in a folder of its own in build-fuzz.
+    logs="build-fuzz/logs/$door"
+    mkdir -p "$logs"
     echo "--- fuzzing the $door door for ${seconds}s"
     # A hang is caught well before the timeout: nothing here takes 10 s.
-    build-fuzz/fuzz/tarvolin_${door}_fuzz -max_total_time="$seconds" -timeout=10 -max_len=8192 \
-        -dict="$dictionary" -artifact_prefix=build-fuzz/findings/$door- -print_final_stats=1 \
-        "$@" "$scratch/$door" "fuzz/corpus/$door"
+    (cd "$logs" && "$root/build-fuzz/fuzz/tarvolin_${door}_fuzz" -max_total_time="$seconds" -timeout=10 \
+        -max_len=8192 -dict="$root/$dictionary" -artifact_prefix="$root/build-fuzz/findings/$door-" \
+        -print_final_stats=1 "$@" "$scratch/$door" "$root/fuzz/corpus/$door")
 done
 
 echo "fuzz: 4 passed, 0 failed"

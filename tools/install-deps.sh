@@ -14,8 +14,9 @@ packages=(
     fonts-liberation xdotool
     # pluginval's build (tools/build-pluginval.sh)
     ladspa-sdk libflac-dev libvorbis-dev libogg-dev python3
-    # the headless render host tests
-    ardour
+    # the headless render host tests; gdb reads a crashed export's core file
+    # to tell Ardour's own crashes from the plug-in's
+    ardour gdb
 )
 
 bash "$(dirname "$0")/apt-install.sh" "${packages[@]}"

@@ -8,7 +8,7 @@
 #
 # usage: ardour_render.sh <vst3|vst2|lv2> <plug-in: VST3 bundle, VST 2.4 library or folder holding Tarvolin.lv2>
 #                         <render compare program> [<exports>] [<LV2 URI>]
-# Exits 77 (skipped) where Ardour 7 is not installed.
+# Exits 77 (skipped) where Ardour 7 or gdb is not installed.
 set -uo pipefail
 
 format="${1:-}"
@@ -23,9 +23,12 @@ lv2_uri="${5:-urn:moskeret:tarvolin}"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for tool in ardour7-lua ardour7-export; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (Debian package ardour)"; exit 77; }
-done
+skip_without() {
+    command -v "$1" >/dev/null || { echo "SKIP: $1 is missing (Debian package $2)${3:+: $3}"; exit 77; }
+}
+skip_without ardour7-lua ardour
+skip_without ardour7-export ardour
+skip_without gdb gdb "without it a crash of Ardour's own exporter cannot be told from one in the plug-in"
 
 script_dir=$(cd "$(dirname "$0")" && pwd)
 # A 32-bit float render carries the samples exactly; anything below one
@@ -119,7 +122,7 @@ report_crash() {
     core=$(core_file)
     if [ -z "$core" ]; then
         echo "no core file (core pattern: $(cat /proc/sys/kernel/core_pattern 2>/dev/null))" >&2
-    elif command -v gdb >/dev/null; then
+    else
         gdb -batch -q -ex "thread apply all bt" "$ardour_libraries/utils/ardour7-export" "$core" >&2 2>&1
     fi
 }
@@ -130,7 +133,7 @@ report_crash() {
 crashed_in_ardours_export_teardown() {
     local core stack
     core=$(core_file)
-    [ -n "$core" ] && command -v gdb >/dev/null || return 1
+    [ -n "$core" ] || return 1
     stack=$(gdb -batch -q -ex bt "$ardour_libraries/utils/ardour7-export" "$core" 2>/dev/null | grep '^#')
     grep -qE 'ARDOUR::(Export|PortExportChannel)|AudioGrapher' <<<"$stack" && ! grep -q Tarvolin <<<"$stack"
 }

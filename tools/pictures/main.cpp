@@ -1,10 +1,13 @@
 // Draws every picture the plug-in embeds and the contact sheet that shows
 // them all. Usage:
-//   tarvolin_pictures --images DIR [--draw] [--sheet FILE]
+//   tarvolin_pictures --images DIR [--draw] [--sheet FILE] [--compare REFERENCE_DIR]
 // --draw writes DIR/<name>.png for every picture; --sheet reads them back
-// from DIR and writes the contact sheet to FILE.
+// from DIR and writes the contact sheet to FILE; --compare fails unless every
+// DIR/<name>.png has the pixels of REFERENCE_DIR/<name>.png, so that a
+// drawing changed without redrawing the committed pictures is caught.
 
 #include "ContactSheet.h"
+#include "PictureCompare.h"
 #include "PictureSet.h"
 
 namespace
@@ -58,9 +61,10 @@ int main (int argc, char* argv[])
 
     const auto imagesPath = valueAfter ("--images");
     const auto sheetPath = valueAfter ("--sheet");
+    const auto referencePath = valueAfter ("--compare");
 
-    if (imagesPath.isEmpty() || (! args.contains ("--draw") && sheetPath.isEmpty()))
-        return fail ("usage: tarvolin_pictures --images DIR [--draw] [--sheet FILE]");
+    if (imagesPath.isEmpty() || (! args.contains ("--draw") && sheetPath.isEmpty() && referencePath.isEmpty()))
+        return fail ("usage: tarvolin_pictures --images DIR [--draw] [--sheet FILE] [--compare REFERENCE_DIR]");
 
     const auto cwd = juce::File::getCurrentWorkingDirectory();
     const auto folder = cwd.getChildFile (imagesPath);
@@ -80,6 +84,12 @@ int main (int argc, char* argv[])
         if (auto result = writePng (sheet, cwd.getChildFile (sheetPath)); result.failed())
             return fail (result.getErrorMessage());
     }
+
+    // Last, so that the sheet of what was drawn is there to look at when
+    // the comparison fails.
+    if (referencePath.isNotEmpty())
+        if (auto result = comparePictures (pictures, folder, cwd.getChildFile (referencePath)); result.failed())
+            return fail (result.getErrorMessage());
 
     return 0;
 }
