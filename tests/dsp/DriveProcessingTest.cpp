@@ -158,28 +158,21 @@ TEST (DriveProcessing, AnyFiniteInputSaturatesWithinThePlateSwing)
 {
     // Past the held grid voltage of 1000 V the plate sits at 100 x (1 - 6) =
     // -500 V; in cutoff at the 300 V supply. The output high-pass can swing
-    // no further than that 800 V, x 0.005 x the output gain of 1.26.
+    // no further than that 800 V, x 0.005 x the output gain of 1.26. The
+    // slot gains' own levels are held by every gadget's finite-output grid;
+    // here the largest float, whose grid voltage overflows to infinity.
     constexpr float outputPeak = 800.0f * 0.005f * 1.2589254f;
 
-    // The levels that earlier slots' gains hand a later slot, and the largest float.
-    for (auto level : { 16000.0f, 160000.0f, std::numeric_limits<float>::max() })
-    {
-        // Scaled after drawing: a distribution as wide as two largest floats overflows.
-        auto mono = testsignals::noiseWithImpulses (2048, 3, 1.0f);
-        std::transform (mono.begin(), mono.end(), mono.begin(), [level] (float x) { return level * x; });
-        auto left = mono;
-        auto right = mono;
-        std::transform (right.begin(), right.end(), right.begin(), [] (float x) { return -x; });
+    // Scaled after drawing: a distribution as wide as two largest floats overflows.
+    auto block = testsignals::noiseWithImpulses (2048, 3, 1.0f);
+    for (auto& sample : block)
+        sample *= std::numeric_limits<float>::max();
 
-        auto stage = makeStage(), leftStage = makeStage(), rightStage = makeStage();
-        stage.processSamples (mono.data(), (int) mono.size());
-        DriveProcessing::processPair (leftStage, left.data(), rightStage, right.data(), (int) left.size());
+    auto stage = makeStage();
+    stage.processSamples (block.data(), (int) block.size());
 
-        SCOPED_TRACE (level);
-        ASSERT_TRUE (testsignals::allFinite (mono) && testsignals::allFinite (right));
-        EXPECT_LT (std::max (testsignals::peakOf (mono), testsignals::peakOf (right)), outputPeak);
-        EXPECT_EQ (left, mono);
-    }
+    ASSERT_TRUE (testsignals::allFinite (block));
+    EXPECT_LT (testsignals::peakOf (block), outputPeak);
 }
 
 TEST (DriveProcessing, MatchesGoldenSnapshots)
