@@ -39,12 +39,12 @@ juce::AudioBuffer<float> noiseBuffer (int numSamples, std::uint32_t seed, float 
     return buffer;
 }
 
-juce::MidiBuffer controllers (std::initializer_list<std::pair<int, int>> numberAndValue)
+juce::MidiBuffer controllers (std::initializer_list<std::pair<int, int>> numberAndValue, int channel = 1)
 {
     juce::MidiBuffer midi;
     int position = 0;
     for (auto [number, value] : numberAndValue)
-        midi.addEvent (juce::MidiMessage::controllerEvent (1, number, value), position++);
+        midi.addEvent (juce::MidiMessage::controllerEvent (channel, number, value), position++);
     return midi;
 }
 
@@ -494,6 +494,27 @@ TEST_F (Processor, OnlyTheFirstControllerOfABlockIsLearned)
     // Both controllers still drive their parameters in the same block.
     EXPECT_EQ (processor->getParameter (target), 1.0f);
     EXPECT_EQ (processor->getParameter (otherParameter), 64.0f / 127.0f);
+}
+
+TEST_F (Processor, ControllersOnEveryChannelAreLearnedAndHeard)
+{
+    const auto target = at (2, ParameterMapping::output);
+    auto buffer = constantBuffer (0.0f);
+
+    for (int channel : { 1, 2, 10, 16 })
+    {
+        SCOPED_TRACE (testing::Message() << "channel " << channel);
+        const auto controller = 20 + channel; // a new one each time, so a missed learn shows
+        processor->midiLearnParameter = target;
+
+        process (buffer, controllers ({ { controller, 127 } }, channel));
+        EXPECT_EQ (processor->params.getMidiCCParameter (target), controller);
+        EXPECT_EQ (processor->getParameter (target), 1.0f);
+
+        // Once learned, the controller is heard on any other channel too.
+        process (buffer, controllers ({ { controller, 0 } }, 17 - channel));
+        EXPECT_EQ (processor->getParameter (target), 0.0f);
+    }
 }
 
 TEST_F (Processor, ControllersApplyTheLastValueWithOneGesture)
