@@ -245,6 +245,38 @@ TEST_F (Processor, SwitchingGadgetsRestoresTheirOwnControls)
     EXPECT_EQ (processor->slots[1].getCurrentIndex(), 3);
 }
 
+TEST_F (Processor, TheConvolutionGadgetGetsBackEachImpulseChoice)
+{
+    constexpr int convolution = 4;
+    constexpr int slot = 0; // enabled in a fresh instance, so its gadget runs
+    const auto algo = at (slot, ParameterMapping::algorithm);
+    const auto impulse = at (slot, ParameterMapping::impulse);
+    auto* gadget = processor->slots[slot].getAlgorithmObject (convolution);
+    ASSERT_TRUE (gadget->usesImpulse);
+    processor->prepareToPlay (rate, blockSize);
+    auto buffer = constantBuffer (0.0f);
+
+    for (int choice = 0; choice < ParameterMapping::numImpulses; ++choice)
+    {
+        SCOPED_TRACE (testing::Message() << "impulse " << choice);
+        const auto hostValue = (float) choice / 7.0f;
+        processor->setParameter (algo, convolution / 13.0f);
+        processor->setParameter (impulse, hostValue);
+        process (buffer); // the gadget takes a new choice up in its next block
+
+        processor->setParameter (algo, 0.0f);
+        processor->setParameter (algo, convolution / 13.0f);
+        EXPECT_EQ (processor->getParameters()[impulse]->getValue(), hostValue);
+        EXPECT_EQ (processor->getMappedParameter (impulse), (float) choice);
+
+        // Moving a control hands the impulse back to the gadget with it.
+        processor->setParameter (at (slot, ParameterMapping::control1), 0.25f);
+        process (buffer);
+        EXPECT_EQ (gadget->impulseIndex, choice);
+        EXPECT_EQ (gadget->impulseIndexInUse, choice);
+    }
+}
+
 TEST_F (Processor, EveryGadgetGetsBackAllFourOfItsControls)
 {
     constexpr int slot = 2;
