@@ -90,18 +90,27 @@ TEST_F (Processor, AnswersTheHostsQuestions)
     for (auto* parameter : processor->getParameters())
         parameter->setValue (0.4f);
 
-    const char* nameStems[] = { "INPUT-SLOT", "OUTPUT-SLOT", "ALGO-SLOT",    "PRM1-SLOT", "PRM2-SLOT",
-                                "PRM3-SLOT",  "PRM4-SLOT",   "IMPULSE-SLOT", "HOT-SLOT",  "ENABLED-SLOT" };
+    // The ten parameters of a slot, in the order every slot repeats them.
+    const struct
+    {
+        const char* nameStem;
+        bool automatable, meta;
+    } kinds[] = {
+        { "INPUT-SLOT", true, false },    { "OUTPUT-SLOT", true, false }, { "ALGO-SLOT", true, true },
+        { "PRM1-SLOT", true, true },      { "PRM2-SLOT", true, true },    { "PRM3-SLOT", true, true },
+        { "PRM4-SLOT", true, true },      { "IMPULSE-SLOT", true, true }, { "HOT-SLOT", true, false },
+        { "ENABLED-SLOT", false, false },
+    };
 
     for (int index = 0; index < 40; ++index)
     {
+        SCOPED_TRACE (testing::Message() << "parameter " << index);
         const auto& parameter = *processor->getParameters()[index];
-        const auto kind = ParameterMapping::kindOf (index);
-        EXPECT_EQ (parameter.getName (100), nameStems[kind] + juce::String (ParameterMapping::slotOf (index) + 1));
-        EXPECT_EQ (parameter.isAutomatable(), kind != ParameterMapping::enabled);
-        EXPECT_EQ (parameter.isMetaParameter(),
-                   kind >= ParameterMapping::algorithm && kind <= ParameterMapping::impulse);
-        EXPECT_EQ (parameter.getDefaultValue(), fresh.getParameters()[index]->getValue()) << index;
+        const auto& kind = kinds[index % 10];
+        EXPECT_EQ (parameter.getName (100), kind.nameStem + juce::String (index / 10 + 1));
+        EXPECT_EQ (parameter.isAutomatable(), kind.automatable);
+        EXPECT_EQ (parameter.isMetaParameter(), kind.meta);
+        EXPECT_EQ (parameter.getDefaultValue(), fresh.getParameters()[index]->getValue());
         EXPECT_EQ (parameter.getLabel(), "");
     }
 
