@@ -39,12 +39,12 @@ juce::AudioBuffer<float> noiseBuffer (int numSamples, std::uint32_t seed, float 
     return buffer;
 }
 
-juce::MidiBuffer controllers (std::initializer_list<std::pair<int, int>> numberAndValue)
+juce::MidiBuffer controllers (std::initializer_list<std::pair<int, int>> numberAndValue, int channel = 1)
 {
     juce::MidiBuffer midi;
     int position = 0;
     for (auto [number, value] : numberAndValue)
-        midi.addEvent (juce::MidiMessage::controllerEvent (1, number, value), position++);
+        midi.addEvent (juce::MidiMessage::controllerEvent (channel, number, value), position++);
     return midi;
 }
 
@@ -90,18 +90,27 @@ TEST_F (Processor, AnswersTheHostsQuestions)
     for (auto* parameter : processor->getParameters())
         parameter->setValue (0.4f);
 
-    const char* nameStems[] = { "INPUT-SLOT", "OUTPUT-SLOT", "ALGO-SLOT",    "PRM1-SLOT", "PRM2-SLOT",
-                                "PRM3-SLOT",  "PRM4-SLOT",   "IMPULSE-SLOT", "HOT-SLOT",  "ENABLED-SLOT" };
+    // The ten parameters of a slot, in the order every slot repeats them.
+    const struct
+    {
+        const char* nameStem;
+        bool automatable, meta;
+    } kinds[] = {
+        { "INPUT-SLOT", true, false },    { "OUTPUT-SLOT", true, false }, { "ALGO-SLOT", true, true },
+        { "PRM1-SLOT", true, true },      { "PRM2-SLOT", true, true },    { "PRM3-SLOT", true, true },
+        { "PRM4-SLOT", true, true },      { "IMPULSE-SLOT", true, true }, { "HOT-SLOT", true, false },
+        { "ENABLED-SLOT", false, false },
+    };
 
     for (int index = 0; index < 40; ++index)
     {
+        SCOPED_TRACE (testing::Message() << "parameter " << index);
         const auto& parameter = *processor->getParameters()[index];
-        const auto kind = ParameterMapping::kindOf (index);
-        EXPECT_EQ (parameter.getName (100), nameStems[kind] + juce::String (ParameterMapping::slotOf (index) + 1));
-        EXPECT_EQ (parameter.isAutomatable(), kind != ParameterMapping::enabled);
-        EXPECT_EQ (parameter.isMetaParameter(),
-                   kind >= ParameterMapping::algorithm && kind <= ParameterMapping::impulse);
-        EXPECT_EQ (parameter.getDefaultValue(), fresh.getParameters()[index]->getValue()) << index;
+        const auto& kind = kinds[index % 10];
+        EXPECT_EQ (parameter.getName (100), kind.nameStem + juce::String (index / 10 + 1));
+        EXPECT_EQ (parameter.isAutomatable(), kind.automatable);
+        EXPECT_EQ (parameter.isMetaParameter(), kind.meta);
+        EXPECT_EQ (parameter.getDefaultValue(), fresh.getParameters()[index]->getValue());
         EXPECT_EQ (parameter.getLabel(), "");
     }
 
@@ -243,6 +252,38 @@ TEST_F (Processor, SwitchingGadgetsRestoresTheirOwnControls)
     processor->setParameter (algo, 3.0f / 13.0f);
     EXPECT_EQ (processor->params.getValue (control1), 0.9f);
     EXPECT_EQ (processor->slots[1].getCurrentIndex(), 3);
+}
+
+TEST_F (Processor, TheConvolutionGadgetGetsBackEachImpulseChoice)
+{
+    constexpr int convolution = 4;
+    constexpr int slot = 0; // enabled in a fresh instance, so its gadget runs
+    const auto algo = at (slot, ParameterMapping::algorithm);
+    const auto impulse = at (slot, ParameterMapping::impulse);
+    auto* gadget = processor->slots[slot].getAlgorithmObject (convolution);
+    ASSERT_TRUE (gadget->usesImpulse);
+    processor->prepareToPlay (rate, blockSize);
+    auto buffer = constantBuffer (0.0f);
+
+    for (int choice = 0; choice < ParameterMapping::numImpulses; ++choice)
+    {
+        SCOPED_TRACE (testing::Message() << "impulse " << choice);
+        const auto hostValue = (float) choice / 7.0f;
+        processor->setParameter (algo, convolution / 13.0f);
+        processor->setParameter (impulse, hostValue);
+        process (buffer); // the gadget takes a new choice up in its next block
+
+        processor->setParameter (algo, 0.0f);
+        processor->setParameter (algo, convolution / 13.0f);
+        EXPECT_EQ (processor->getParameters()[impulse]->getValue(), hostValue);
+        EXPECT_EQ (processor->getMappedParameter (impulse), (float) choice);
+
+        // Moving a control hands the impulse back to the gadget with it.
+        processor->setParameter (at (slot, ParameterMapping::control1), 0.25f);
+        process (buffer);
+        EXPECT_EQ (gadget->impulseIndex, choice);
+        EXPECT_EQ (gadget->impulseIndexInUse, choice);
+    }
 }
 
 TEST_F (Processor, EveryGadgetGetsBackAllFourOfItsControls)
@@ -494,6 +535,27 @@ TEST_F (Processor, OnlyTheFirstControllerOfABlockIsLearned)
     // Both controllers still drive their parameters in the same block.
     EXPECT_EQ (processor->getParameter (target), 1.0f);
     EXPECT_EQ (processor->getParameter (otherParameter), 64.0f / 127.0f);
+}
+
+TEST_F (Processor, ControllersOnEveryChannelAreLearnedAndHeard)
+{
+    const auto target = at (2, ParameterMapping::output);
+    auto buffer = constantBuffer (0.0f);
+
+    for (int channel : { 1, 2, 10, 16 })
+    {
+        SCOPED_TRACE (testing::Message() << "channel " << channel);
+        const auto controller = 20 + channel; // a new one each time, so a missed learn shows
+        processor->midiLearnParameter = target;
+
+        process (buffer, controllers ({ { controller, 127 } }, channel));
+        EXPECT_EQ (processor->params.getMidiCCParameter (target), controller);
+        EXPECT_EQ (processor->getParameter (target), 1.0f);
+
+        // Once learned, the controller is heard on any other channel too.
+        process (buffer, controllers ({ { controller, 0 } }, 17 - channel));
+        EXPECT_EQ (processor->getParameter (target), 0.0f);
+    }
 }
 
 TEST_F (Processor, ControllersApplyTheLastValueWithOneGesture)

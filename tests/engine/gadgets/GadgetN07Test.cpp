@@ -161,6 +161,38 @@ TEST (DizuzOvovuDozuz, LfoAnglesStayWithinOnePeriodForAnyBlockSize)
     }
 }
 
+TEST (DizuzOvovuDozuz, LfoKnobSetsTheSweepRateOnALogScale)
+{
+    struct Case
+    {
+        double lfo, rateHz;
+    };
+
+    constexpr int numBlocks = 375; // 4 s at 48 kHz
+    const auto seconds = numBlocks * maxBlock / testRate;
+
+    for (const auto& c : { Case { 0.0, 0.1 }, Case { 0.5, 1.0 }, Case { 1.0, 10.0 } })
+    {
+        SCOPED_TRACE (testing::Message() << "LFO knob " << c.lfo);
+        auto formant = makeFormant (0.5, 0.5, c.lfo, 0.5);
+        std::vector<float> left (maxBlock), right (maxBlock);
+        double turnedRadians = 0.0;
+        float previousPhase = formant->lfoPhase;
+
+        // A block turns the LFO by well under one period, so a phase that
+        // went down has wrapped once.
+        for (int block = 0; block < numBlocks; ++block)
+        {
+            formant->processSamples (left.data(), right.data(), maxBlock, 0.0f);
+            const auto advance = (double) formant->lfoPhase - previousPhase;
+            turnedRadians += advance < 0.0 ? advance + 2.0 * M_PI : advance;
+            previousPhase = formant->lfoPhase;
+        }
+
+        EXPECT_NEAR (turnedRadians / (2.0 * M_PI * seconds), c.rateHz, 0.001 * c.rateHz);
+    }
+}
+
 TEST (DizuzOvovuDozuz, SilenceAfterResetStaysSilent)
 {
     auto formant = makeFormant (0.5, 1.0, 0.7, 0.8);
