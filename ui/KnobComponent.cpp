@@ -43,6 +43,12 @@ void KnobComponent::arm()
 void KnobComponent::resetToCentre()
 {
     value = centreValue;
+    sendStep();
+}
+
+void KnobComponent::sendStep()
+{
+    stepAwaitingDelivery = true;
     repaint();
     sendChangeMessage();
 }
@@ -70,8 +76,7 @@ void KnobComponent::mouseDrag (const juce::MouseEvent& event)
     const auto distance = (float) event.getDistanceFromDragStartY() / dragPixelsPerRange;
     value = juce::jlimit (0.0f, 1.0f, value - (distance - dragOffset));
     dragOffset = distance;
-    repaint();
-    sendChangeMessage();
+    sendStep();
 }
 
 void KnobComponent::mouseUp (const juce::MouseEvent& event)
@@ -88,8 +93,7 @@ void KnobComponent::mouseWheelMove (const juce::MouseEvent&, const juce::MouseWh
         return;
 
     value = juce::jmax (0.0f, juce::jmin (1.0f, value + wheelStep * wheel.deltaY));
-    repaint();
-    sendChangeMessage();
+    sendStep();
 }
 
 void KnobComponent::paint (juce::Graphics& g)

@@ -25,6 +25,11 @@ public:
     float value = 0.0f;
     /** Vertical travel already applied in the current drag, in full ranges (pixels / 100). */
     float dragOffset = 0.0f;
+    /** A drag, wheel or double-click step has moved `value` and its change
+        message is still on its way. Until the listener has taken it (and
+        cleared this), nothing else may write `value`: a drag is relative, so
+        a step overwritten before delivery would be lost for good. */
+    bool stepAwaitingDelivery = false;
     /** Drawn lower-cased across the knob; empty draws nothing. */
     juce::String name;
     juce::Font font;
@@ -34,6 +39,7 @@ public:
 private:
     void arm();
     void resetToCentre();
+    void sendStep();
     void drawPointer (juce::Graphics& g) const;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (KnobComponent)

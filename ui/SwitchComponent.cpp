@@ -24,6 +24,7 @@ void SwitchComponent::mouseDown (const juce::MouseEvent& event)
             return;
 
         state = ! state;
+        stepAwaitingDelivery = true;
         repaint();
         sendChangeMessage();
     }

@@ -22,6 +22,10 @@ public:
     juce::Image offImage;
     juce::Image onImage;
     bool armed = false;
+    /** A click has flipped `state` and its change message is still on its
+        way; the listener clears this once it has taken the click, and until
+        then nothing else may write `state`, or the click would be lost. */
+    bool stepAwaitingDelivery = false;
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SwitchComponent)

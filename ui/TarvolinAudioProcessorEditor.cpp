@@ -521,6 +521,8 @@ void TarvolinAudioProcessorEditor::showSelection (int gadgetIndex)
 //==============================================================================
 void TarvolinAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster* source)
 {
+    endAwaitedStep (source);
+
     if (source == presetBox)
     {
         audioProcessor.presets->loadPreset (presetBox->currentFolder, presetBox->currentEntry);
@@ -550,6 +552,16 @@ void TarvolinAudioProcessorEditor::changeListenerCallback (juce::ChangeBroadcast
         setPedalPictures (getShownSlot()); // the game's best score may have unlocked the dark pictures
     else
         handleSelector (source);
+}
+
+void TarvolinAudioProcessorEditor::endAwaitedStep (juce::ChangeBroadcaster* source)
+{
+    // Taken or refused (mid-slide), the step is no longer on its way: from
+    // here on the poll may show the processor's value in the control again.
+    if (auto* knob = dynamic_cast<KnobComponent*> (source))
+        knob->stepAwaitingDelivery = false;
+    else if (auto* control = dynamic_cast<SwitchComponent*> (source))
+        control->stepAwaitingDelivery = false;
 }
 
 bool TarvolinAudioProcessorEditor::handleValueControl (juce::ChangeBroadcaster* source)
@@ -879,7 +891,7 @@ void TarvolinAudioProcessorEditor::pollGains (int slot)
     {
         const auto value = readValue (gain.index);
 
-        if (gain.knob->value != value)
+        if (gain.knob->value != value && ! gain.knob->stepAwaitingDelivery)
         {
             gain.knob->value = value;
             gain.knob->repaint();
@@ -894,13 +906,13 @@ void TarvolinAudioProcessorEditor::pollControls (int slot)
     {
         const auto value = readValue (ParameterMapping::indexOf (slot, Kind::control1 + j));
 
-        if (controlKnobs[j]->value != value)
+        if (controlKnobs[j]->value != value && ! controlKnobs[j]->stepAwaitingDelivery)
         {
             controlKnobs[j]->value = value;
             controlKnobs[j]->repaint();
         }
 
-        if (controlSwitches[j]->state != isOn (value))
+        if (controlSwitches[j]->state != isOn (value) && ! controlSwitches[j]->stepAwaitingDelivery)
         {
             controlSwitches[j]->state = isOn (value);
             controlSwitches[j]->repaint();

@@ -24,7 +24,8 @@ class VuMeterComponent;
     strip's selected slot), turns what its controls report into parameter
     gestures, polls the shown slot's values every 200 ms for host automation
     (a changed gadget, impulse, HOT or routing refreshes the window as a
-    state restore does), and runs MIDI learn from the editor's side.
+    state restore does, and a control whose user step has not yet reached
+    the editor is left alone), and runs MIDI learn from the editor's side.
 
     The editor is the only listener of every control and tells the sources
     apart by address; the controls' fields are read and written directly.
@@ -139,6 +140,7 @@ private:
     void refreshAfterOutsideChange();
     void handleStripChange();
     void handleLearnIndicatorBlink();
+    void endAwaitedStep (juce::ChangeBroadcaster* source);
     bool handleValueControl (juce::ChangeBroadcaster* source);
     bool handleSelector (juce::ChangeBroadcaster* source);
     void handleHotSwitch();

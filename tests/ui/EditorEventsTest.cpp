@@ -226,6 +226,63 @@ TEST_F (RunningEditor, HostAutomationOfTheShownSlotReachesTheControlsAtTheNextTi
     EXPECT_TRUE (editor->controlSwitches[3]->state);
 }
 
+TEST_F (RunningEditor, APollAheadOfAUserStepsDeliveryLeavesTheStepInPlace)
+{
+    h.processor->setMappedParameter (at (0, Kind::algorithm), 6.0f); // its fourth control is a switch
+
+    for (const auto kind : { Kind::input, Kind::output, Kind::control1, Kind::control2 })
+        h.processor->setParameter (at (0, kind), 0.5f);
+
+    open();
+    ASSERT_TRUE (editor->controlKnobs[0]->isVisible());
+
+    // The window's timer message already queued when each step posts its own.
+    h.aheadOfMessages = [this] { editor->timerCallback(); };
+
+    const struct
+    {
+        const char* name;
+        KnobComponent* knob;
+        int index;
+    } knobs[] = {
+        { "input", editor->inputKnob, at (0, Kind::input) },
+        { "output", editor->outputKnob, at (0, Kind::output) },
+        { "control", editor->controlKnobs[0], at (0, Kind::control1) },
+    };
+
+    for (const auto& k : knobs)
+    {
+        SCOPED_TRACE (k.name);
+        h.drag (*k.knob, -20, 10);
+        EXPECT_NEAR (k.knob->value, 0.7f, 1e-6f);
+        EXPECT_NEAR (h.processor->getParameter (k.index), 0.7f, 1e-6f);
+
+        h.wheel (*k.knob, 1.0f);
+        EXPECT_NEAR (k.knob->value, 0.75f, 1e-6f);
+        EXPECT_NEAR (h.processor->getParameter (k.index), 0.75f, 1e-6f);
+    }
+
+    EXPECT_EQ (editor->inputValueLabel->getText(), "15.0 dB");
+
+    h.click (*editor->controlSwitches[3]);
+    EXPECT_TRUE (editor->controlSwitches[3]->state);
+    EXPECT_EQ (h.processor->getParameter (at (0, Kind::control4)), 1.0f);
+
+    // Delivered steps hold nothing back: the host moves the knobs just used
+    // as it moves one nobody touched.
+    h.aheadOfMessages = nullptr;
+    h.hostSets (at (0, Kind::input), 0.25f);
+    h.hostSets (at (0, Kind::control1), 0.1f);
+    h.hostSets (at (0, Kind::control2), 0.9f);
+    h.hostSets (at (0, Kind::control4), 0.0f);
+    editor->timerCallback();
+
+    EXPECT_EQ (editor->inputKnob->value, 0.25f);
+    EXPECT_EQ (editor->controlKnobs[0]->value, 0.1f);
+    EXPECT_EQ (editor->controlKnobs[1]->value, 0.9f);
+    EXPECT_FALSE (editor->controlSwitches[3]->state);
+}
+
 TEST (EditorFollowingTheHost, ChangesOfTheShownChoicesRefreshTheWindowAtTheNextTickWithoutASlide)
 {
     const struct
@@ -280,9 +337,19 @@ TEST_F (RunningEditor, AHostChangeDuringASlideShowsOnceTheSlideHasEnded)
 {
     open();
     h.click (*editor->selectors[3]);
+
+    // Held mid-slide however slowly the gestures below run.
+    for (auto* view : { editor->pedalView, editor->sparePedalView })
+        view->stopTimer();
+
     h.hostSets (at (0, Kind::hot), 1.0f);
+    h.drag (*editor->controlKnobs[0], 10, 10);
+    EXPECT_EQ (h.log.take(), concat ({ gesture (2, 3.0f / 13.0f), { "set 8 1.0000" } }))
+        << "a drag during the slide was taken";
     editor->timerCallback();
     EXPECT_FALSE (editor->hotSwitch->state) << "the window changed under a running slide";
+    EXPECT_EQ (editor->controlKnobs[0]->value, h.processor->getParameter (at (0, Kind::control1)))
+        << "the refused drag still shows";
 
     finishSlide (*editor);
     editor->timerCallback();

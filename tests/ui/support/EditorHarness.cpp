@@ -62,6 +62,14 @@ void EditorHarness::send (juce::Component& target,
                             juce::MouseInputSource::defaultPressure,
                             juce::MouseInputSource::defaultOrientation,
                             timeMs);
+    deliverAfterEvent();
+}
+
+void EditorHarness::deliverAfterEvent()
+{
+    if (aheadOfMessages)
+        aheadOfMessages();
+
     deliverPendingMessages();
 }
 
@@ -115,6 +123,19 @@ void EditorHarness::drag (juce::Component& target, int dy, int stepPx)
     }
 
     send (target, start.translated (0, dy), noButton, ++time);
+}
+
+void EditorHarness::wheel (juce::Component& target, float deltaY)
+{
+    const auto centre = target.getLocalBounds().getCentre();
+    moveTo (target, centre);
+    juce::MouseWheelDetails details {};
+    details.deltaY = deltaY;
+    editor->getPeer()->handleMouseWheel (juce::MouseInputSource::InputSourceType::mouse,
+                                         editor->getLocalPoint (&target, centre).toFloat(),
+                                         nextGestureTime(),
+                                         details);
+    deliverAfterEvent();
 }
 
 void EditorHarness::hostSets (int index, float value)

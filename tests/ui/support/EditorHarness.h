@@ -4,6 +4,7 @@
 #include "ui/TarvolinAudioProcessorEditor.h"
 #include "ui/support/GestureLog.h"
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -29,6 +30,8 @@ public:
     /** Drags from the centre by dy pixels (negative is up) in steps of stepPx,
         delivering the messages after every step as a busy host would. */
     void drag (juce::Component& target, int dy, int stepPx);
+    /** One turn of the wheel over the centre; positive deltaY turns it up. */
+    void wheel (juce::Component& target, float deltaY);
 
     /** A parameter as the host sets it, with its notification. */
     void hostSets (int index, float value);
@@ -38,6 +41,10 @@ public:
     using Attributes = std::vector<std::pair<const char*, juce::String>>;
     void restoreStateWith (const Attributes& attributes);
 
+    /** Runs after each event reaches its component and before the messages
+        it posted are delivered, as a message queued ahead of them would. */
+    std::function<void()> aheadOfMessages;
+
     std::unique_ptr<TarvolinAudioProcessor> processor;
     TemporaryFolder presetRoot;
     GestureLog log;
@@ -45,6 +52,7 @@ public:
 
 private:
     void send (juce::Component& target, juce::Point<int> local, juce::ModifierKeys buttons, juce::int64 timeMs);
+    void deliverAfterEvent();
     /** A move to local, then one button down and up there. */
     void press (juce::Component& target, juce::Point<int> local, juce::ModifierKeys button);
     juce::int64 nextGestureTime();
