@@ -307,7 +307,7 @@ juce::File PresetManagement::getLoadedFilePreset() const
 bool PresetManagement::savePreset (const juce::File& file) const
 {
     // A preset its owner made read-only stays as it is.
-    if (file == juce::File() || RegularFile::isReadOnly (file))
+    if (file == juce::File() || isReadOnly (file))
         return false;
 
     const juce::ScopedLock scopedLock (lock);
@@ -327,6 +327,11 @@ bool PresetManagement::savePreset (const juce::File& file) const
 
     // With the XML header, CR LF line ends and lines wrapped at 60 characters.
     return replaceFileWithText (file, document.toString());
+}
+
+bool PresetManagement::isReadOnly (const juce::File& file)
+{
+    return RegularFile::isReadOnly (file);
 }
 
 juce::String PresetManagement::getCurrentText() const

@@ -25,8 +25,8 @@
     Safe to call from the host's state thread and the message thread at once:
     every operation that touches the loaded file or the values holds the
     store's lock. The audio thread never calls the store. Failures (a folder
-    or file that cannot be created, read or written) are silent and leave
-    the state as it was. */
+    or file that cannot be created, read or written) leave the state as it
+    was; only a save reports one, for the caller to tell the user. */
 class PresetManagement
 {
 public:
@@ -85,6 +85,10 @@ public:
         through a temporary sibling, so a failed write leaves the old file; a
         read-only file is left as it is. True when the file now holds the values. */
     bool savePreset (const juce::File& file) const;
+
+    /** True for an existing preset that a save never replaces: one its owner
+        made read-only, or that we may not write. */
+    static bool isReadOnly (const juce::File& file);
 
     /** The preset selector's text: the loaded entry's name without ".pmt",
         "---- default ----" for the default, empty for an unlisted entry. */

@@ -11,6 +11,10 @@ constexpr const char* replaceTitle = "Replace preset?";
 constexpr const char* alreadyExistsText = " already exists. Replace it?";
 constexpr const char* replaceButtonText = "Replace";
 constexpr const char* keepButtonText = "Cancel";
+constexpr const char* notSavedTitle = "Preset not saved";
+constexpr const char* readOnlyText = " is read-only and cannot be replaced. Nothing was saved.";
+constexpr const char* notWrittenText = " could not be written. Nothing was saved.";
+constexpr const char* notSavedButtonText = "OK";
 constexpr const char* modifiedMark = "*";
 
 // The arrows' apexes lie 0.2 beyond their bases, worked out in float as the
@@ -30,14 +34,21 @@ bool sameFileName (const juce::String& a, const juce::String& b)
     return juce::File::areFileNamesCaseSensitive() ? a == b : a.equalsIgnoreCase (b);
 }
 
-/** Linux save dialogs add no extension, and a file without ".pmt" would
-    never be listed. */
+/** Linux save dialogs add no extension, and where case matters the menu
+    lists ".pmt" in these capitals only: a file named otherwise would be
+    written but never listed. */
 juce::File withPresetExtension (const juce::File& chosen)
 {
-    if (chosen.getFileExtension().equalsIgnoreCase (PresetManagement::fileExtension))
+    const auto extension = chosen.getFileExtension();
+    auto name = chosen.getFileName();
+
+    if (extension == PresetManagement::fileExtension)
         return chosen;
 
-    return chosen.getSiblingFile (chosen.getFileName() + PresetManagement::fileExtension);
+    if (extension.equalsIgnoreCase (PresetManagement::fileExtension))
+        name = name.dropLastCharacters (PresetManagement::fileExtensionLength);
+
+    return chosen.getSiblingFile (name + PresetManagement::fileExtension);
 }
 
 int lastIndexNamed (const juce::StringArray& names, const juce::String& name)
@@ -56,9 +67,6 @@ SpecialComboBox::SpecialComboBox (PresetManagement* presetStore)
 {
     askForFileToSave = [this] (const juce::File& startFolder, SaveCallback onChosen) {
         openSaveDialog (startFolder, std::move (onChosen));
-    };
-    askToReplace = [] (const juce::File& existing, ReplaceCallback onAnswered) {
-        openReplaceQuestion (existing, std::move (onAnswered));
     };
 }
 
@@ -189,21 +197,6 @@ void SpecialComboBox::openSaveDialog (const juce::File& startFolder, SaveCallbac
     });
 }
 
-void SpecialComboBox::openReplaceQuestion (const juce::File& existing, ReplaceCallback onAnswered)
-{
-    // Tied to no component: the host may close the editor while the
-    // question is open.
-    juce::AlertWindow::showOkCancelBox (
-        juce::MessageBoxIconType::WarningIcon,
-        replaceTitle,
-        existing.getFullPathName() + alreadyExistsText,
-        replaceButtonText,
-        keepButtonText,
-        nullptr,
-        juce::ModalCallbackFunction::create (
-            [onAnswered = std::move (onAnswered)] (int result) { onAnswered (result != 0); }));
-}
-
 juce::File SpecialComboBox::folderToSaveIn() const
 {
     // The root lists no presets: from the default, a save there would never
@@ -219,19 +212,30 @@ void SpecialComboBox::saveAs (const juce::File& chosen)
 
     const auto file = withPresetExtension (chosen);
 
-    // The dialog warned only about the name it was given.
-    if (file == chosen || ! file.exists())
-    {
+    // The dialog warned only about the name it was given; a preset that
+    // cannot be replaced is not offered for replacing, the save says why.
+    if (file == chosen || ! file.exists() || PresetManagement::isReadOnly (file))
         saveAndSelect (file);
-        return;
-    }
+    else
+        askToReplace (file);
+}
 
+void SpecialComboBox::askToReplace (const juce::File& existing)
+{
     juce::Component::SafePointer<SpecialComboBox> box (this);
 
-    askToReplace (file, [box, file] (bool replace) {
-        if (box != nullptr && replace)
-            box->saveAndSelect (file);
-    });
+    // Tied to no component: the host may close the editor while the
+    // question is open.
+    juce::AlertWindow::showOkCancelBox (juce::MessageBoxIconType::WarningIcon,
+                                        replaceTitle,
+                                        existing.getFullPathName() + alreadyExistsText,
+                                        replaceButtonText,
+                                        keepButtonText,
+                                        nullptr,
+                                        juce::ModalCallbackFunction::create ([box, existing] (int result) {
+                                            if (box != nullptr && result != 0)
+                                                box->saveAndSelect (existing);
+                                        }));
 }
 
 void SpecialComboBox::saveAndSelect (const juce::File& file)
@@ -239,9 +243,25 @@ void SpecialComboBox::saveAndSelect (const juce::File& file)
     // Selecting a file whose write failed would make the editor load the
     // old contents over the values the user meant to keep.
     if (! presets->savePreset (file))
+    {
+        tellNotSaved (file);
         return;
+    }
 
     selectSavedFile (file);
+}
+
+void SpecialComboBox::tellNotSaved (const juce::File& file)
+{
+    // The "*" alone would leave the user believing the preset is kept.
+    const auto reason = PresetManagement::isReadOnly (file) ? readOnlyText : notWrittenText;
+
+    // Tied to no component, as the replace question.
+    juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon,
+                                            notSavedTitle,
+                                            file.getFullPathName() + reason,
+                                            notSavedButtonText,
+                                            nullptr);
 }
 
 void SpecialComboBox::selectSavedFile (const juce::File& file)

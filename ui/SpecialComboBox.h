@@ -29,10 +29,6 @@ public:
     using SaveCallback = std::function<void (const juce::File&)>;
     /** Asks for a file to save into, starting in a folder. */
     using SaveFileRequest = std::function<void (const juce::File& startFolder, SaveCallback onChosen)>;
-    /** Called with true when the user lets an existing file be replaced. */
-    using ReplaceCallback = std::function<void (bool replace)>;
-    /** Asks whether an existing file may be replaced. */
-    using ReplaceRequest = std::function<void (const juce::File& existing, ReplaceCallback onAnswered)>;
 
     /** The store is not owned; it must outlive the box. */
     explicit SpecialComboBox (PresetManagement* presetStore);
@@ -59,19 +55,17 @@ public:
 
     /** Opens the native save dialog; tests put their own answer here. */
     SaveFileRequest askForFileToSave;
-    /** Asks before a save replaces a file the save dialog never warned
-        about; tests put their own answer here. */
-    ReplaceRequest askToReplace;
 
 private:
     void choose (int folder, int entry);
     void announce (int folder, int entry);
     juce::File folderToSaveIn() const;
     void saveAs (const juce::File& chosen);
+    void askToReplace (const juce::File& existing);
     void saveAndSelect (const juce::File& file);
     void selectSavedFile (const juce::File& file);
     void openSaveDialog (const juce::File& startFolder, SaveCallback onChosen);
-    static void openReplaceQuestion (const juce::File& existing, ReplaceCallback onAnswered);
+    static void tellNotSaved (const juce::File& file);
     juce::PopupMenu createFolderMenu (int folder, const juce::String& shownText) const;
     void drawArrows (juce::Graphics& g) const;
     juce::String textToShow() const;

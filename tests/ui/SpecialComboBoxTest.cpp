@@ -2,6 +2,7 @@
 
 #include "support/TemporaryFolder.h"
 #include "ui/SpecialComboBox.h"
+#include "ui/support/MessageLoop.h"
 
 #include <csignal>
 #include <map>
@@ -42,11 +43,51 @@ std::vector<int> tickedIds (const juce::PopupMenu& menu)
 
     return ids;
 }
+
+/** The message box on screen, as the framework shows it; nullptr when none is. */
+juce::AlertWindow* shownAlert()
+{
+    auto& modal = *juce::ModalComponentManager::getInstance();
+
+    for (int i = 0; i < modal.getNumModalComponents(); ++i)
+        if (auto* alert = dynamic_cast<juce::AlertWindow*> (modal.getModalComponent (i)))
+            return alert;
+
+    return nullptr;
+}
+
+/** What a screen reader reads out: the box's title, then its text. */
+juce::String shownText (const juce::AlertWindow& alert) { return alert.getDescription(); }
+
+/** Clicks the button that reads `text`, as a user would, and lets the box
+    close and deliver its answer. */
+void press (juce::AlertWindow& alert, const juce::String& text)
+{
+    for (auto* child : alert.getChildren())
+        if (auto* button = dynamic_cast<juce::Button*> (child); button != nullptr && button->getButtonText() == text)
+        {
+            button->triggerClick();
+            deliverPendingMessages();
+            return;
+        }
+
+    ADD_FAILURE() << "no button reads " << text;
+}
 } // namespace
 
 class PresetBox : public ::testing::Test
 {
 protected:
+    // A box left open by a failed check would stand over the next test.
+    void TearDown() override
+    {
+        for (int round = 0; round < 4 && shownAlert() != nullptr; ++round)
+        {
+            shownAlert()->exitModalState (0);
+            deliverPendingMessages();
+        }
+    }
+
     juce::File write (const juce::String& relativePath, const juce::String& text = "<Gadgets/>")
     {
         const auto file = root.getChildFile (relativePath);
@@ -243,12 +284,22 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
     const auto outside = temporary.folder.getChildFile ("Elsewhere/new.pmt");
     outside.getParentDirectory().createDirectory();
     const auto guitarFile = [&] (const char* name) { return root.getChildFile ("Guitar").getChildFile (name); };
+    const juce::String readOnly (" is read-only and cannot be replaced. Nothing was saved.");
+    const juce::String notWritten (" could not be written. Nothing was saved.");
 
-    enum class Question
+    enum class Answer
     {
         notAsked,
-        answeredNo,
-        answeredYes
+        cancel,
+        replace
+    };
+
+    enum class Selection
+    {
+        guitarPreset,
+        theDefault,
+        lastFolderDeletedSinceListed, // the save goes into that folder
+        noFolderAtAll
     };
 
     struct Case
@@ -256,69 +307,132 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
         const char* what;
         juce::File chosen, saved;
         bool written;
-        Question replace = Question::notAsked;
-        bool fromDefault = false;
+        Answer replace = Answer::notAsked;
+        juce::String told = {}; // what the "not saved" box says after the file's name
+        Selection selection = Selection::guitarPreset;
     };
 
     for (const auto& c : std::vector<Case> {
              { "a new name in a folder", guitarFile ("new.pmt"), guitarFile ("new.pmt"), true },
              { "over an existing preset", guitarFile ("old.pmt"), guitarFile ("old.pmt"), true },
-             { "capital extension", guitarFile ("Caps.PMT"), guitarFile ("Caps.PMT"), true },
+             { "capital extension", guitarFile ("Caps.PMT"), guitarFile ("Caps.pmt"), true },
+             { "mixed-case extension", guitarFile ("Loud.Pmt"), guitarFile ("Loud.pmt"), true },
              { "the root itself", root.getChildFile ("top.pmt"), root.getChildFile ("top.pmt"), true },
              { "outside the tree", outside, outside, true },
              { "deeper than a folder, namesake of a folder", guitarFile ("Sub/x.pmt"), guitarFile ("Sub/x.pmt"), true },
              { "another extension", guitarFile ("new.txt"), guitarFile ("new.txt.pmt"), true },
              { "no extension", guitarFile ("My Tone"), guitarFile ("My Tone.pmt"), true },
-             { "from the default", guitarFile ("First.pmt"), guitarFile ("First.pmt"), true, Question::notAsked, true },
-             { "no extension, replace refused",
-               guitarFile ("old"),
-               guitarFile ("old.pmt"),
-               false,
-               Question::answeredNo },
-             { "no extension, replace allowed",
-               guitarFile ("old"),
+             { "from the default",
+               guitarFile ("First.pmt"),
+               guitarFile ("First.pmt"),
+               true,
+               Answer::notAsked,
+               {},
+               Selection::theDefault },
+             { "no extension, replace refused", guitarFile ("old"), guitarFile ("old.pmt"), false, Answer::cancel },
+             { "no extension, replace allowed", guitarFile ("old"), guitarFile ("old.pmt"), true, Answer::replace },
+             { "capital extension, replace allowed",
+               guitarFile ("old.PMT"),
                guitarFile ("old.pmt"),
                true,
-               Question::answeredYes },
-             { "no extension, read-only", guitarFile ("locked"), locked, false, Question::answeredYes },
+               Answer::replace },
+             { "no extension, read-only", guitarFile ("locked"), locked, false, Answer::notAsked, readOnly },
+             { "read-only, by its own name", locked, locked, false, Answer::notAsked, readOnly },
+             { "into the selected folder, deleted since it was listed",
+               {},
+               {},
+               false,
+               Answer::notAsked,
+               notWritten,
+               Selection::lastFolderDeletedSinceListed },
              { "cancelled", juce::File(), juce::File(), false },
+             { "no preset folder at all",
+               root.getChildFile ("only.pmt"),
+               root.getChildFile ("only.pmt"),
+               true,
+               Answer::notAsked,
+               {},
+               Selection::noFolderAtAll },
          })
     {
         SCOPED_TRACE (c.what);
         write ("Guitar/old.pmt", "<Gadgets marker=\"1\"/>");
-        const auto guitar = folderIndex ("Guitar");
+        auto chosen = c.chosen, saved = c.saved;
 
-        if (c.fromDefault)
-            box.setCurrentItem (-1, -1);
+        if (c.selection == Selection::guitarPreset)
+        {
+            box.setCurrentItem (folderIndex ("Guitar"), entryIndex ("Guitar", "old.pmt"));
+        }
+        else if (c.selection == Selection::lastFolderDeletedSinceListed)
+        {
+            // The last one listed: its index lies past the end of the listing without it.
+            const auto folders = store.getStringFolders();
+            const auto vanished = root.getChildFile (folders[folders.size() - 1]);
+            box.setCurrentItem (folders.size() - 1, 0);
+            vanished.deleteRecursively();
+            chosen = saved = vanished.getChildFile ("new.pmt");
+        }
         else
-            box.setCurrentItem (guitar, entryIndex ("Guitar", "old.pmt"));
+        {
+            if (c.selection == Selection::noFolderAtAll)
+                for (const auto& folder : root.findChildFiles (juce::File::findDirectories, false))
+                    folder.deleteRecursively();
+
+            box.setCurrentItem (-1, -1);
+        }
 
         box.setHasBeenModified (true);
         mapping.setValue (3, 0.25f);
-        juce::File startedIn, askedAbout;
+        const auto oldText = saved.loadFileAsString();
+        juce::File startedIn;
         box.askForFileToSave = [&] (const juce::File& start, SpecialComboBox::SaveCallback onChosen) {
             startedIn = start;
-            onChosen (c.chosen);
-        };
-        box.askToReplace = [&] (const juce::File& existing, SpecialComboBox::ReplaceCallback onAnswered) {
-            askedAbout = existing;
-            onAnswered (c.replace == Question::answeredYes);
+            onChosen (chosen);
         };
 
         const auto before = std::make_pair (box.currentFolder, box.currentEntry);
         box.handleMenuResult (SpecialComboBox::saveAsItemId);
+
+        if (c.replace != Answer::notAsked)
+        {
+            auto* question = shownAlert();
+            ASSERT_NE (question, nullptr);
+            EXPECT_EQ (shownText (*question),
+                       "Replace preset?. " + saved.getFullPathName() + " already exists. Replace it?");
+            press (*question, c.replace == Answer::replace ? "Replace" : "Cancel");
+        }
+
+        auto* notice = shownAlert();
+        ASSERT_EQ (notice != nullptr, c.told.isNotEmpty());
+
+        if (notice != nullptr)
+        {
+            EXPECT_EQ (shownText (*notice), "Preset not saved. " + saved.getFullPathName() + c.told);
+            press (*notice, "OK");
+            EXPECT_EQ (shownAlert(), nullptr);
+        }
+
         const auto messages = changes.take();
-        // From the default, the first listed folder: the root lists nothing.
-        EXPECT_EQ (startedIn.getFullPathName(),
-                   root.getChildFile (store.getStringFolders()[c.fromDefault ? 0 : guitar]).getFullPathName());
-        EXPECT_EQ (askedAbout.getFullPathName(),
-                   (c.replace == Question::notAsked ? juce::File() : c.saved).getFullPathName());
-        EXPECT_EQ (c.saved.existsAsFile() && c.saved.loadFileAsString().contains ("PRM10=\"0.25\""), c.written);
+        const auto folders = store.getStringFolders();
+
+        // The selected folder; from the default, or when the selected folder
+        // is gone, the first listed one (the root lists nothing); the root
+        // only when there is no folder at all.
+        const auto expectedStart = c.selection == Selection::guitarPreset    ? root.getChildFile ("Guitar")
+                                   : c.selection == Selection::noFolderAtAll ? root
+                                                                             : root.getChildFile (folders[0]);
+        EXPECT_EQ (startedIn.getFullPathName(), expectedStart.getFullPathName());
+
+        EXPECT_EQ (saved.existsAsFile() && saved.loadFileAsString().contains ("PRM10=\"0.25\""), c.written);
+
+        if (! c.written)
+            EXPECT_EQ (saved.loadFileAsString(), oldText);
 
         // Selected: a file the store lists one level below the root, and nothing else.
-        const auto listed = c.written && c.saved.getParentDirectory() == root.getChildFile ("Guitar")
-                            && store.getStringEntries (guitar).contains (c.saved.getFileName());
-        const auto expected = listed ? std::make_pair (guitar, entryIndex ("Guitar", c.saved.getFileName())) : before;
+        const auto guitar = folderIndex ("Guitar");
+        const auto listed = c.written && saved.getParentDirectory() == root.getChildFile ("Guitar")
+                            && store.getStringEntries (guitar).contains (saved.getFileName());
+        const auto expected = listed ? std::make_pair (guitar, entryIndex ("Guitar", saved.getFileName())) : before;
         EXPECT_EQ (std::make_pair (box.currentFolder, box.currentEntry), expected);
         EXPECT_EQ (messages, listed ? 1 : 0);
         EXPECT_EQ (box.hasBeenModified, ! listed);
@@ -349,6 +463,12 @@ TEST_F (PresetBox, AFailedSaveKeepsTheOldPresetAndTheSelection)
     EXPECT_EQ (old.loadFileAsString(), "<Gadgets/>");
     EXPECT_EQ (messages, 0); // the editor must not load the old file over the current values
     EXPECT_EQ (box.currentFolder, -1);
+
+    // The user is told, or believes the preset is kept.
+    auto* notice = shownAlert();
+    ASSERT_NE (notice, nullptr);
+    EXPECT_EQ (shownText (*notice),
+               "Preset not saved. " + old.getFullPathName() + " could not be written. Nothing was saved.");
 }
 
 TEST_F (PresetBox, SaveSelectsTheFolderWhoseNameMatchesExactlyWhereCaseMatters)
