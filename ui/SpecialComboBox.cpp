@@ -15,6 +15,8 @@ constexpr const char* notSavedTitle = "Preset not saved";
 constexpr const char* readOnlyText = " is read-only and cannot be replaced. Nothing was saved.";
 constexpr const char* notWrittenText = " could not be written. Nothing was saved.";
 constexpr const char* notSavedButtonText = "OK";
+constexpr const char* notListedTitle = "Preset not in the menu";
+constexpr const char* notListedText = " was saved, but the preset menu does not list it: it lists the presets in the folders of ";
 constexpr const char* modifiedMark = "*";
 
 // The arrows' apexes lie 0.2 beyond their bases, worked out in float as the
@@ -248,7 +250,8 @@ void SpecialComboBox::saveAndSelect (const juce::File& file)
         return;
     }
 
-    selectSavedFile (file);
+    if (! selectSavedFile (file))
+        tellNotListed (file);
 }
 
 void SpecialComboBox::tellNotSaved (const juce::File& file)
@@ -264,27 +267,39 @@ void SpecialComboBox::tellNotSaved (const juce::File& file)
                                             nullptr);
 }
 
-void SpecialComboBox::selectSavedFile (const juce::File& file)
+void SpecialComboBox::tellNotListed (const juce::File& file) const
+{
+    // Saved where the menu never looks, the preset would seem to vanish.
+    juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::InfoIcon,
+                                            notListedTitle,
+                                            file.getFullPathName() + notListedText
+                                                + presets->rootFolder.getFullPathName() + ".",
+                                            notSavedButtonText,
+                                            nullptr);
+}
+
+bool SpecialComboBox::selectSavedFile (const juce::File& file)
 {
     const auto folderFile = file.getParentDirectory();
 
     // Only a preset folder's own files are listed; a file deeper down must
     // not be taken for a namesake one level below the root.
     if (folderFile.getParentDirectory() != presets->rootFolder)
-        return;
+        return false;
 
     const auto folder = lastIndexNamed (presets->getStringFolders(), folderFile.getFileName());
 
     if (folder == PresetManagement::none)
-        return;
+        return false;
 
     const auto entry = lastIndexNamed (presets->getStringEntries (folder), file.getFileName());
 
     if (entry == PresetManagement::none)
-        return;
+        return false;
 
     // Announced even when it is the current entry: the file on disk changed.
     announce (folder, entry);
+    return true;
 }
 
 //==============================================================================

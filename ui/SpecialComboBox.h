@@ -63,7 +63,9 @@ private:
     void saveAs (const juce::File& chosen);
     void askToReplace (const juce::File& existing);
     void saveAndSelect (const juce::File& file);
-    void selectSavedFile (const juce::File& file);
+    /** Selects a saved file the menu lists; false when it lists none such. */
+    bool selectSavedFile (const juce::File& file);
+    void tellNotListed (const juce::File& file) const;
     void openSaveDialog (const juce::File& startFolder, SaveCallback onChosen);
     static void tellNotSaved (const juce::File& file);
     juce::PopupMenu createFolderMenu (int folder, const juce::String& shownText) const;

@@ -286,6 +286,7 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
     const auto guitarFile = [&] (const char* name) { return root.getChildFile ("Guitar").getChildFile (name); };
     const juce::String readOnly (" is read-only and cannot be replaced. Nothing was saved.");
     const juce::String notWritten (" could not be written. Nothing was saved.");
+    const juce::String notListed (" was saved, but the preset menu does not list it: it lists the presets in the folders of ");
 
     enum class Answer
     {
@@ -402,12 +403,23 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
             press (*question, c.replace == Answer::replace ? "Replace" : "Cancel");
         }
 
+        // Selected: a file the store lists one level below the root, and nothing else.
+        const auto guitar = folderIndex ("Guitar");
+        const auto listed = c.written && saved.getParentDirectory() == root.getChildFile ("Guitar")
+                            && store.getStringEntries (guitar).contains (saved.getFileName());
+
+        // Told when nothing was saved, and when the menu will not show what was.
+        const auto expectedNotice =
+            c.told.isNotEmpty() ? "Preset not saved. " + saved.getFullPathName() + c.told
+            : c.written && ! listed
+                ? "Preset not in the menu. " + saved.getFullPathName() + notListed + root.getFullPathName() + "."
+                : juce::String();
         auto* notice = shownAlert();
-        ASSERT_EQ (notice != nullptr, c.told.isNotEmpty());
+        ASSERT_EQ (notice != nullptr, expectedNotice.isNotEmpty());
 
         if (notice != nullptr)
         {
-            EXPECT_EQ (shownText (*notice), "Preset not saved. " + saved.getFullPathName() + c.told);
+            EXPECT_EQ (shownText (*notice), expectedNotice);
             press (*notice, "OK");
             EXPECT_EQ (shownAlert(), nullptr);
         }
@@ -428,10 +440,6 @@ TEST_F (PresetBox, SaveAsWritesWhereTheDialogSaysAndSelectsOnlyListedPresets)
         if (! c.written)
             EXPECT_EQ (saved.loadFileAsString(), oldText);
 
-        // Selected: a file the store lists one level below the root, and nothing else.
-        const auto guitar = folderIndex ("Guitar");
-        const auto listed = c.written && saved.getParentDirectory() == root.getChildFile ("Guitar")
-                            && store.getStringEntries (guitar).contains (saved.getFileName());
         const auto expected = listed ? std::make_pair (guitar, entryIndex ("Guitar", saved.getFileName())) : before;
         EXPECT_EQ (std::make_pair (box.currentFolder, box.currentEntry), expected);
         EXPECT_EQ (messages, listed ? 1 : 0);
