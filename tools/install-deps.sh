@@ -10,10 +10,13 @@ test_packages=(
     # XComposite, fontconfig), which the plug-in's own build leaves out
     libjack-jackd2-dev libgl1-mesa-dev libcurl4-openssl-dev
     libxrender-dev libxcomposite-dev libfontconfig1-dev
+    # the unit tests and the benchmarks
     libgtest-dev libbenchmark-dev
-    lv2-dev lilv-utils jalv jackd2 xvfb xauth
+    # the tests of the built plug-ins: an outside LV2 host, a virtual display
+    # and the standalone program driven from outside
+    lv2-dev lilv-utils jalv jackd2 xvfb xauth xdotool
+    # the fuzz targets (tools/fuzz.sh)
     clang libclang-rt-14-dev
-    xdotool
     # pluginval's build (tools/build-pluginval.sh)
     ladspa-sdk libflac-dev libvorbis-dev libogg-dev python3
     # the headless render host tests; gdb reads a crashed export's core file
