@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tarvolin-ccache}"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVOLIN_BUILD_TESTS=ON > /dev/null
 cmake --build build --target tarvolin_ui_pictures
 xvfb-run -a build/tests/tarvolin_ui_pictures
 

@@ -18,13 +18,16 @@ export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/tarvolin-ccache}"
 # makes) finds what an earlier clone compiled.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+# ON, not the default AUTO: a test package missing here fails the configure
+# instead of leaving its tests out.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DTARVOLIN_BUILD_TESTS=ON -DTARVOLIN_BUILD_BENCH=ON
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure --no-tests=error -j "$jobs")
 bash tools/pluginval.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTARVOLIN_SANITIZE=address,undefined -DTARVOLIN_BUILD_BENCH=OFF
+    -DTARVOLIN_SANITIZE=address,undefined -DTARVOLIN_BUILD_TESTS=ON -DTARVOLIN_BUILD_BENCH=OFF
 cmake --build build-asan -j "$jobs" --target tarvolin_tests tarvolin_ui_tests
 (cd build-asan && ctest --output-on-failure --no-tests=error -j "$jobs" -L 'unit|ui')
 
@@ -33,7 +36,7 @@ cmake --build build-asan -j "$jobs" --target tarvolin_tests tarvolin_ui_tests
 # instances still loading and the smoke tests that restore state and presets
 # while audio runs.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTARVOLIN_SANITIZE=thread -DTARVOLIN_BUILD_BENCH=OFF
+    -DTARVOLIN_SANITIZE=thread -DTARVOLIN_BUILD_TESTS=ON -DTARVOLIN_BUILD_BENCH=OFF
 cmake --build build-tsan -j "$jobs" --target tarvolin_tests
 (cd build-tsan && ctest --output-on-failure --no-tests=error -j "$jobs" -R '^(Convolution|ConvolutionThreads|GadgetN08|GadgetN11)\.|ExitingWithInstancesAlive|RestoresAndPresetsWhileAudioRuns|TwoThreadsAtOnce')
 
