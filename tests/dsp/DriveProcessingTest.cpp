@@ -132,6 +132,26 @@ TEST (DriveProcessing, ZeroGridVoltageLeavesPlateUnscaled)
     EXPECT_NEAR (afterOneSampleAtGridVoltage (0.0f).ip, (300.0 - plateVolts) * 1.0e-5, 1.0e-9);
 }
 
+TEST (DriveProcessing, PlateCurrentRisesUpToTheGridHoldAndNoFurther)
+{
+    // A hold set lower would flatten the loudest swings; past the hold
+    // nothing may move.
+    constexpr float holdVolts = 1000.0f;
+    auto below = afterOneSampleAtGridVoltage (-holdVolts).ip;
+
+    for (auto vgk : { 0.0f, 50.0f, 100.0f, 150.0f, 200.0f, 400.0f, 800.0f, 999.0f, holdVolts })
+    {
+        const auto ip = afterOneSampleAtGridVoltage (vgk).ip;
+        EXPECT_GT (ip, below) << "at " << vgk << " V";
+        below = ip;
+    }
+
+    const auto justPast = std::nextafter (holdVolts, 2.0f * holdVolts);
+
+    for (auto vgk : { justPast, 2000.0f, 1.0e6f, std::numeric_limits<float>::max() })
+        EXPECT_EQ (afterOneSampleAtGridVoltage (vgk).ip, below) << "at " << vgk << " V";
+}
+
 TEST (DriveProcessing, HeldInputSettlesAtLowRates)
 {
     // Driven this hard the grid current is steeper than a plain explicit
