@@ -155,22 +155,30 @@ TEST (DriveProcessing, PlateCurrentRisesUpToTheGridHoldAndNoFurther)
 TEST (DriveProcessing, HeldInputSettlesAtLowRates)
 {
     // Driven this hard the grid current is steeper than a plain explicit
-    // cathode step can follow at these rates: the output then flips every
-    // sample. The two stages of a pair, run as one vector, must also give
-    // what each gives alone.
-    constexpr float leftInput = 10000.0f, rightInput = 13000.0f;
+    // cathode step can follow at these rates, and the output flips every
+    // sample; at some levels only while the grid crosses its hold. The two
+    // stages of a pair, run as one vector, must also give what each gives
+    // alone.
+    const struct
+    {
+        double sampleRate;
+        float leftInput, rightInput;
+    } cases[] = {
+        { 8000.0, 10000.0f, 11250.0f },
+        { 11025.0, 12750.0f, 13000.0f },
+    };
 
-    for (auto rate : { 8000.0, 11025.0 })
+    for (const auto& c : cases)
     {
         DriveProcessing alone[2], pair[2];
         for (auto* stage : { &alone[0], &alone[1], &pair[0], &pair[1] })
         {
             stage->setParameters (slotDriveDb);
-            stage->initProcessing (rate, 512);
+            stage->initProcessing (c.sampleRate, 512);
         }
 
-        const auto numSamples = (size_t) rate / 2;
-        std::vector<float> left (numSamples, leftInput), right (numSamples, rightInput);
+        const auto numSamples = (size_t) c.sampleRate / 2;
+        std::vector<float> left (numSamples, c.leftInput), right (numSamples, c.rightInput);
         auto pairLeft = left, pairRight = right;
 
         for (size_t start = 0; start < numSamples; start += 512)
@@ -181,10 +189,32 @@ TEST (DriveProcessing, HeldInputSettlesAtLowRates)
             DriveProcessing::processPair (pair[0], pairLeft.data() + start, pair[1], pairRight.data() + start, length);
         }
 
-        EXPECT_LT (meanStepAtEnd (left), 1.0e-3f) << rate << " Hz, input " << leftInput;
-        EXPECT_LT (meanStepAtEnd (right), 1.0e-3f) << rate << " Hz, input " << rightInput;
-        EXPECT_EQ (pairLeft, left) << rate << " Hz";
-        EXPECT_EQ (pairRight, right) << rate << " Hz";
+        EXPECT_LT (meanStepAtEnd (left), 1.0e-3f) << c.sampleRate << " Hz, input " << c.leftInput;
+        EXPECT_LT (meanStepAtEnd (right), 1.0e-3f) << c.sampleRate << " Hz, input " << c.rightInput;
+        EXPECT_EQ (pairLeft, left) << c.sampleRate << " Hz";
+        EXPECT_EQ (pairRight, right) << c.sampleRate << " Hz";
+    }
+}
+
+TEST (DriveProcessing, CathodeChargesWithItsTimeConstantWhileTheGridIsHeld)
+{
+    // Past the hold the grid current stays put whatever the cathode does, so
+    // the cathode charges towards that current x 1 kOhm with Rk Ck = 10 ms,
+    // at low rates too. It sees the held current from the second sample on.
+    constexpr double rkCkSeconds = 0.01, rkOhms = 1000.0;
+
+    for (auto rate : { 8000.0, 44100.0 })
+    {
+        DriveProcessing stage;
+        stage.setParameters (slotDriveDb);
+        stage.initProcessing (rate, 512);
+        std::vector<float> block ((size_t) std::lround (rate * rkCkSeconds), 1.0e6f);
+        stage.processSamples (block.data(), (int) block.size());
+
+        const auto heldCurrent = (double) stage.ip + (double) stage.ig;
+        const auto remaining = std::exp (-(double) (block.size() - 1) / rate / rkCkSeconds);
+        const auto expectedVk = stage.vkRest * remaining + heldCurrent * rkOhms * (1.0 - remaining);
+        EXPECT_NEAR (stage.vk, expectedVk, 1.0e-3 * expectedVk) << rate << " Hz";
     }
 }
 
