@@ -63,6 +63,8 @@ public:
     float ig = 0.0f;
     float hpA1 = 0.0f, hpB0 = 0.0f, hpB1 = 0.0f;
     float hpState = 0.0f;
+    float gridSlope = 0.0f;
+    float explicitSlopeLimit = 0.0f;
 
     // The stage's rest point with a silent input at 44.1 kHz: plate near
     // 183.45 V, cathode at plate current x 1 kOhm, the high-pass settled.
@@ -70,6 +72,7 @@ public:
     float ipRest = 0.001165505f;
     float igRest = 0.0f;
     float hpRest = -183.0605f;
+    float gridSlopeRest = 0.0f;
 
 private:
     void updateCoefficients();

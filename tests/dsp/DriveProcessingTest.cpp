@@ -45,6 +45,19 @@ DriveProcessing afterOneSampleAtGridVoltage (float vgk)
     stage.processSamples (&vgk, 1);
     return stage;
 }
+
+/** Mean size of the step from one output sample to the next over the last
+    1024 samples: about 0.7 for an output that flips every sample. */
+float meanStepAtEnd (const std::vector<float>& samples)
+{
+    constexpr size_t tail = 1024;
+    float sum = 0.0f;
+
+    for (auto i = samples.size() - tail; i < samples.size(); ++i)
+        sum += std::abs (samples[i] - samples[i - 1]);
+
+    return sum / (float) tail;
+}
 } // namespace
 
 TEST (DriveProcessing, SilenceAtRestStaysAtRest)
@@ -117,6 +130,92 @@ TEST (DriveProcessing, ZeroGridVoltageLeavesPlateUnscaled)
     // Shaper at u = 1.5: t = 12.75, y = 19.125 / 31.125; plate = 200 - 100 y.
     const auto plateVolts = 200.0 - 100.0 * 19.125 / 31.125;
     EXPECT_NEAR (afterOneSampleAtGridVoltage (0.0f).ip, (300.0 - plateVolts) * 1.0e-5, 1.0e-9);
+}
+
+TEST (DriveProcessing, PlateCurrentRisesUpToTheGridHoldAndNoFurther)
+{
+    // A hold set lower would flatten the loudest swings; past the hold
+    // nothing may move.
+    constexpr float holdVolts = 1000.0f;
+    auto below = afterOneSampleAtGridVoltage (-holdVolts).ip;
+
+    for (auto vgk : { 0.0f, 50.0f, 100.0f, 150.0f, 200.0f, 400.0f, 800.0f, 999.0f, holdVolts })
+    {
+        const auto ip = afterOneSampleAtGridVoltage (vgk).ip;
+        EXPECT_GT (ip, below) << "at " << vgk << " V";
+        below = ip;
+    }
+
+    const auto justPast = std::nextafter (holdVolts, 2.0f * holdVolts);
+
+    for (auto vgk : { justPast, 2000.0f, 1.0e6f, std::numeric_limits<float>::max() })
+        EXPECT_EQ (afterOneSampleAtGridVoltage (vgk).ip, below) << "at " << vgk << " V";
+}
+
+TEST (DriveProcessing, HeldInputSettlesAtLowRates)
+{
+    // Driven this hard the grid current is steeper than a plain explicit
+    // cathode step can follow at these rates, and the output flips every
+    // sample; at some levels only while the grid crosses its hold. The two
+    // stages of a pair, run as one vector, must also give what each gives
+    // alone.
+    const struct
+    {
+        double sampleRate;
+        float leftInput, rightInput;
+    } cases[] = {
+        { 8000.0, 10000.0f, 11250.0f },
+        { 11025.0, 12750.0f, 13000.0f },
+    };
+
+    for (const auto& c : cases)
+    {
+        DriveProcessing alone[2], pair[2];
+        for (auto* stage : { &alone[0], &alone[1], &pair[0], &pair[1] })
+        {
+            stage->setParameters (slotDriveDb);
+            stage->initProcessing (c.sampleRate, 512);
+        }
+
+        const auto numSamples = (size_t) c.sampleRate / 2;
+        std::vector<float> left (numSamples, c.leftInput), right (numSamples, c.rightInput);
+        auto pairLeft = left, pairRight = right;
+
+        for (size_t start = 0; start < numSamples; start += 512)
+        {
+            const auto length = (int) std::min<size_t> (512, numSamples - start);
+            alone[0].processSamples (left.data() + start, length);
+            alone[1].processSamples (right.data() + start, length);
+            DriveProcessing::processPair (pair[0], pairLeft.data() + start, pair[1], pairRight.data() + start, length);
+        }
+
+        EXPECT_LT (meanStepAtEnd (left), 1.0e-3f) << c.sampleRate << " Hz, input " << c.leftInput;
+        EXPECT_LT (meanStepAtEnd (right), 1.0e-3f) << c.sampleRate << " Hz, input " << c.rightInput;
+        EXPECT_EQ (pairLeft, left) << c.sampleRate << " Hz";
+        EXPECT_EQ (pairRight, right) << c.sampleRate << " Hz";
+    }
+}
+
+TEST (DriveProcessing, CathodeChargesWithItsTimeConstantWhileTheGridIsHeld)
+{
+    // Past the hold the grid current stays put whatever the cathode does, so
+    // the cathode charges towards that current x 1 kOhm with Rk Ck = 10 ms,
+    // at low rates too. It sees the held current from the second sample on.
+    constexpr double rkCkSeconds = 0.01, rkOhms = 1000.0;
+
+    for (auto rate : { 8000.0, 44100.0 })
+    {
+        DriveProcessing stage;
+        stage.setParameters (slotDriveDb);
+        stage.initProcessing (rate, 512);
+        std::vector<float> block ((size_t) std::lround (rate * rkCkSeconds), 1.0e6f);
+        stage.processSamples (block.data(), (int) block.size());
+
+        const auto heldCurrent = (double) stage.ip + (double) stage.ig;
+        const auto remaining = std::exp (-(double) (block.size() - 1) / rate / rkCkSeconds);
+        const auto expectedVk = stage.vkRest * remaining + heldCurrent * rkOhms * (1.0 - remaining);
+        EXPECT_NEAR (stage.vk, expectedVk, 1.0e-3 * expectedVk) << rate << " Hz";
+    }
 }
 
 TEST (DriveProcessing, InactiveStageLeavesAudioUntouched)
