@@ -80,6 +80,12 @@ public:
     // There the step eliminates forwards instead (forwardEliminationSolve).
     static constexpr float weakestBackSubstitutedCoupling = std::numeric_limits<float>::epsilon();
 
+    // The ladder's input is held within this many volts, far past anything
+    // the slots' gains hand it: the detector squares the level, and the step
+    // multiplies the input by up to four conductances of at most 32, both
+    // within the float range below it.
+    static constexpr float inputLimitVolts = 1.0e18f;
+
 private:
     /** The block loop; afterLadder takes each sample's output as FloatLanes
         and returns what goes out. */
