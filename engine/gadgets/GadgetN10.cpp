@@ -13,6 +13,13 @@ constexpr float slowestLfoHz = 0.1f;
 constexpr float fastestLfoHz = 5.0f;
 // Resonance knob: 0.5..1 over the lower half, 1..7 over the upper half.
 constexpr float resonanceSteepness = 12.0f;
+
+/** Holds the input within the ladder's limit; a NaN passes as it is, for the
+    block-end flush to clear. */
+float limitInput (float volts) noexcept
+{
+    return std::min (std::max (volts, -GadgetN10::inputLimitVolts), GadgetN10::inputLimitVolts);
+}
 } // namespace
 
 GadgetN10::GadgetN10()
@@ -123,7 +130,8 @@ void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLa
 
     for (int i = 0; i < numSamples; ++i)
     {
-        const auto level = std::abs (left[i] + right[i]) * 0.5f;
+        const auto inputL = limitInput (left[i]), inputR = limitInput (right[i]);
+        const auto level = std::abs (inputL + inputR) * 0.5f;
         forms::detectMeanSquare (detector, detectorK, level);
         forms::followEnvelope (follower, std::sqrt (detector), attackK, releaseK);
 
@@ -146,7 +154,7 @@ void GadgetN10::processBlock (float* left, float* right, int numSamples, AfterLa
         // Both channels' ladders as one vector. A single-precision step that
         // ran away is taken again in double precision from where it started,
         // so every step that stays finite keeps its single-precision result.
-        const auto input = lanes::fromStereo (left[i], right[i]);
+        const auto input = lanes::fromStereo (inputL, inputR);
         FloatLanes ladderOutput;
         if (g < smallestSinglePrecisionG || (holdPrecise && couplingNeedsPreciseStep (states, g)))
         {

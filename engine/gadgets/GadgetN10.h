@@ -71,6 +71,21 @@ public:
     // far inside the float range.
     static constexpr float runawayVolts = 1.0e30f;
 
+    // The back-substitution divides by the coupling conductances g1..g3,
+    // which fall as 1 / |v| once their diodes saturate. Below the float
+    // epsilon the single-precision step's rounding, divided by one of them,
+    // outgrows the states themselves, and the double-precision step's,
+    // divided by two in turn, is not far behind: the next step then sees a
+    // wider voltage and a weaker coupling still, until the states overflow.
+    // There the step eliminates forwards instead (forwardEliminationSolve).
+    static constexpr float weakestBackSubstitutedCoupling = std::numeric_limits<float>::epsilon();
+
+    // The ladder's input is held within this many volts, far past anything
+    // the slots' gains hand it: the detector squares the level, and the step
+    // multiplies the input by up to four conductances of at most 32, both
+    // within the float range below it.
+    static constexpr float inputLimitVolts = 1.0e18f;
+
 private:
     /** The block loop; afterLadder takes each sample's output as FloatLanes
         and returns what goes out. */
@@ -103,9 +118,10 @@ private:
         return numerator / denominator;
     }
 
-    /** The five stages' conductances over g, from their diodes' voltages. */
+    /** The five stages' conductances over g, from their diodes' voltages;
+        true when a diode of any lane is past the curve's range. */
     template <typename Value>
-    static void diodeConductances (const Value (&volts)[5], Value (&conductances)[5]) noexcept
+    static bool diodeConductances (const Value (&volts)[5], Value (&conductances)[5]) noexcept
     {
         // Playing levels keep every diode inside the curve's range; the test
         // of all five is off the sample's critical path.
@@ -113,9 +129,11 @@ private:
         for (int diode = 1; diode < 5; ++diode)
             saturated = saturated | (lanes::abs (volts[diode]) > saturationVolts);
 
+        const bool anySaturated = lanes::any (saturated);
         for (int diode = 0; diode < 5; ++diode)
-            conductances[diode] = lanes::any (saturated) ? saturatingDiodeConductance (volts[diode])
-                                                         : diodeConductance (volts[diode]);
+            conductances[diode] =
+                anySaturated ? saturatingDiodeConductance (volts[diode]) : diodeConductance (volts[diode]);
+        return anySaturated;
     }
 
     /** The back-substitution divides by the coupling conductances g T(v),
@@ -135,6 +153,48 @@ private:
                           | (lanes::abs ((states[3] - states[2]) * stageCoupling) > widestVolts);
         return lanes::any (wide);
     }
+
+    /** Each lane's step from the forward elimination where its mask is set,
+        from the closed form elsewhere; returns y4. Kept out of the sample
+        loop: only inputs far past any playing level come here. */
+    template <typename Value, typename Mask>
+    [[gnu::cold, gnu::noinline]] static Value weakCouplingStep (Value x,
+                                                                Value (&states)[numStages],
+                                                                Value g0,
+                                                                Value g1,
+                                                                Value g2,
+                                                                Value g3,
+                                                                Value g4,
+                                                                float k,
+                                                                Mask weakCoupling) noexcept;
+
+    /** The frozen loop solved in closed form for y4, the other stages by
+        back-substitution from the last; takes the trapezoidal step and
+        returns y4. */
+    template <typename Value>
+    static Value closedFormSolve (Value x,
+                                  Value (&states)[numStages],
+                                  Value g0,
+                                  Value g1,
+                                  Value g2,
+                                  Value g3,
+                                  Value g4,
+                                  float k) noexcept;
+
+    /** The same loop solved by Gaussian elimination from the first stage to
+        the last, the feedback's k g0 carried down the last column. Every
+        pivot is 1 plus positive terms, so nothing is divided by a coupling
+        conductance and the rounding stays that of the states, however weak
+        a coupling. Takes the trapezoidal step and returns y4. */
+    template <typename Value>
+    static Value forwardEliminationSolve (Value x,
+                                          Value (&states)[numStages],
+                                          Value g0,
+                                          Value g1,
+                                          Value g2,
+                                          Value g3,
+                                          Value g4,
+                                          float k) noexcept;
 
     /** True when a state of either channel is beyond runawayVolts or not a
         number; one compare of the states' summed magnitudes, which carries
@@ -159,16 +219,17 @@ private:
    sample (the diodes' nonlinearity taken from the previous states); the loop
    they form is then linear and solved in closed form for the last stage's
    output, the other stages follow by back-substitution, and the four
-   integrators take a trapezoidal step. Defined here and inlined into the
-   sample loop. */
+   integrators take a trapezoidal step. A lane whose coupling is too weak to
+   divide by takes the forward elimination instead. Defined here and inlined
+   into the sample loop. */
 template <typename Value>
 forcedinline Value
     GadgetN10::ladderStep (Value x, Value& previousInput, Value (&states)[numStages], float g, float k) noexcept
 {
-    auto& s1 = states[0];
-    auto& s2 = states[1];
-    auto& s3 = states[2];
-    auto& s4 = states[3];
+    const auto s1 = states[0];
+    const auto s2 = states[1];
+    const auto s3 = states[2];
+    const auto s4 = states[3];
 
     // The input stage sees the mean of the previous and the current input.
     const Value volts[] = { (previousInput + x) * 0.5f - k * s4,
@@ -177,13 +238,63 @@ forcedinline Value
                             (s4 - s3) * stageCoupling,
                             s4 * groundCoupling };
     Value t[5];
-    diodeConductances (volts, t);
+    const bool saturated = diodeConductances (volts, t);
+    previousInput = x;
 
     const auto g0 = t[0] * g;
     const auto g1 = t[1] * g * stageCoupling;
     const auto g2 = t[2] * g * stageCoupling;
     const auto g3 = t[3] * g * stageCoupling;
     const auto g4 = t[4] * g * groundCoupling;
+
+    // The resonance doubles as the output gain. Inside the curve's range a
+    // coupling conducts at least a quarter of g c, far above
+    // weakestBackSubstitutedCoupling at any cutoff.
+    if (! saturated)
+        return closedFormSolve (x, states, g0, g1, g2, g3, g4, k) * k;
+
+    auto weakCoupling = g1 < weakestBackSubstitutedCoupling;
+    weakCoupling = weakCoupling | (g2 < weakestBackSubstitutedCoupling);
+    weakCoupling = weakCoupling | (g3 < weakestBackSubstitutedCoupling);
+    if (! lanes::any (weakCoupling))
+        return closedFormSolve (x, states, g0, g1, g2, g3, g4, k) * k;
+
+    return weakCouplingStep (x, states, g0, g1, g2, g3, g4, k, weakCoupling) * k;
+}
+
+template <typename Value, typename Mask>
+Value GadgetN10::weakCouplingStep (Value x,
+                                   Value (&states)[numStages],
+                                   Value g0,
+                                   Value g1,
+                                   Value g2,
+                                   Value g3,
+                                   Value g4,
+                                   float k,
+                                   Mask weakCoupling) noexcept
+{
+    Value eliminated[] = { states[0], states[1], states[2], states[3] };
+    const auto eliminatedOutput = forwardEliminationSolve (x, eliminated, g0, g1, g2, g3, g4, k);
+    const auto output = closedFormSolve (x, states, g0, g1, g2, g3, g4, k);
+    for (int stage = 0; stage < numStages; ++stage)
+        states[stage] = lanes::select (weakCoupling, eliminated[stage], states[stage]);
+    return lanes::select (weakCoupling, eliminatedOutput, output);
+}
+
+template <typename Value>
+forcedinline Value GadgetN10::closedFormSolve (Value x,
+                                               Value (&states)[numStages],
+                                               Value g0,
+                                               Value g1,
+                                               Value g2,
+                                               Value g3,
+                                               Value g4,
+                                               float k) noexcept
+{
+    auto& s1 = states[0];
+    auto& s2 = states[1];
+    auto& s3 = states[2];
+    auto& s4 = states[3];
 
     // Apart from g0, the input enters only through x g0 in the numerator and
     // the feedback only through k g0 in the denominator, which exceeds 1.
@@ -209,8 +320,51 @@ forcedinline Value
     s2 += 2.0f * d2;
     s3 += 2.0f * d3;
     s4 += 2.0f * d4;
-    previousInput = x;
+    return y4;
+}
 
-    // The resonance doubles as the output gain.
-    return y4 * k;
+template <typename Value>
+forcedinline Value GadgetN10::forwardEliminationSolve (Value x,
+                                                       Value (&states)[numStages],
+                                                       Value g0,
+                                                       Value g1,
+                                                       Value g2,
+                                                       Value g3,
+                                                       Value g4,
+                                                       float k) noexcept
+{
+    auto& s1 = states[0];
+    auto& s2 = states[1];
+    auto& s3 = states[2];
+    auto& s4 = states[3];
+
+    // Row n once the rows above are added into it: pn yn - gn y(n+1) + cn y4 = rn
+    // (row 3's -g3 y4 folded into c3); mn = gn / pn is the share of row n
+    // that clears yn from the row below.
+    const auto c1 = k * g0;
+    const auto r1 = s1 + g0 * x;
+    const auto p1 = 1.0f + g1;
+    const auto m1 = g1 / p1;
+    const auto p2 = 1.0f + g2 + m1;
+    const auto c2 = m1 * c1;
+    const auto r2 = s2 + m1 * r1;
+    const auto m2 = g2 / p2;
+    const auto p3 = 1.0f + g3 + m2 * (1.0f + m1);
+    const auto c3 = m2 * c2 - g3;
+    const auto r3 = s3 + m2 * r2;
+    const auto m3 = g3 / p3;
+    const auto p4 = 1.0f + g4 + m3 * (1.0f + m2 * (1.0f + m1)) + m3 * m2 * c2;
+    const auto r4 = s4 + m3 * r3;
+
+    const auto y4 = r4 / p4;
+    const auto y3 = (r3 - c3 * y4) / p3;
+    const auto y2 = (r2 + g2 * y3 - c2 * y4) / p2;
+    const auto y1 = (r1 + g1 * y2 - c1 * y4) / p1;
+
+    // The trapezoidal step: each state moves to the far side of its stage's output.
+    s1 = 2.0f * y1 - s1;
+    s2 = 2.0f * y2 - s2;
+    s3 = 2.0f * y3 - s3;
+    s4 = 2.0f * y4 - s4;
+    return y4;
 }

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <random>
+#include <set>
 
 namespace
 {
@@ -28,6 +30,14 @@ constexpr std::uint32_t loudRunsPerCorner = 32;
 // +84 and +104 dBFS: what the Output and Input gains of earlier slots hand a
 // later slot. Only HOT's tube stage is asked to bring these back down.
 constexpr float slotGainLevels[] = { 16000.0f, 160000.0f };
+// +160 and +200 dBFS: what earlier slots at their highest gains hand the
+// last one. Fed as squares, whose edges swing a saturated stage hardest.
+constexpr float chainLevels[] = { 1.0e8f, 1.0e10f };
+constexpr double chainSquareHz = 1000.0, chainSquareSeconds = 0.2;
+// The gadgets built to hold any finite input, up to the largest float. The
+// others' gains past unity may overflow it; the processor's guard then
+// silences the block.
+const std::set<int> holdAnyFiniteInput = { 3 };
 
 /** Gadgets whose reset is not meant to be repeatable, with the reason. */
 const std::map<int, const char*> nonRepeatableReset = {
@@ -191,6 +201,40 @@ TEST_P (AllGadgets, OutputStaysFiniteAndBoundedAtEveryRateBlockSizeAndSetting)
                 ASSERT_TRUE (testsignals::allFinite (noise.left) && testsignals::allFinite (noise.right));
             }
         }
+    }
+
+    // Squares at the levels of a chain of slots, and the largest float where
+    // the gadget is built to hold it, the channels in phase and in
+    // anti-phase (which a detector of their sum does not hear), at every
+    // corner of the controls.
+    std::vector<float> levels (std::begin (chainLevels), std::end (chainLevels));
+    if (holdAnyFiniteInput.count (GetParam()) > 0)
+        levels.push_back (std::numeric_limits<float>::max());
+
+    for (double rate : { 22050.0, 48000.0, 192000.0 })
+    {
+        gadget().initProcessing (rate, maxBlockSize);
+        const auto length = (int) (chainSquareSeconds * rate);
+
+        for (auto level : levels)
+            for (bool antiPhase : { false, true })
+                for (int corner = 0; corner < 16; ++corner)
+                {
+                    auto bit = [corner] (int control) { return (double) ((corner >> control) & 1); };
+                    gadget().setParameters (bit (0), bit (1), bit (2), bit (3), corner % 2 == 0 ? 0 : 7);
+                    gadget().reset();
+
+                    Stereo square { testsignals::square (length, chainSquareHz, rate, level),
+                                    testsignals::square (length, chainSquareHz, rate, antiPhase ? -level : level) };
+                    for (int start = 0; start < length; start += maxBlockSize)
+                        gadget().processSamples (square.left.data() + start,
+                                                 square.right.data() + start,
+                                                 std::min (maxBlockSize, length - start),
+                                                 120.0f);
+                    SCOPED_TRACE (testing::Message() << "square at " << level << (antiPhase ? " in anti-phase" : "")
+                                                     << ", rate " << rate << " corner " << corner);
+                    ASSERT_TRUE (testsignals::allFinite (square.left) && testsignals::allFinite (square.right));
+                }
     }
 }
 

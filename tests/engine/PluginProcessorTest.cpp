@@ -715,6 +715,54 @@ TEST_F (Processor, ATubeDrivenThroughEarlierSlotsGainsSaturates)
     }
 }
 
+TEST_F (Processor, ALadderDrivenThroughEarlierSlotsGainsKeepsSounding)
+{
+    // Three combs at Input +20 dB and Output +40 dB, then the ladder at Input
+    // +20 dB: a square at -6 dBFS reaches the ladder some 1e10 times louder.
+    // Without HOT its output goes out as loud as that; with HOT the tube
+    // stage saturates it, and the Output of -40 dB brings it down to playing level.
+    constexpr int ladderGadget = 3, numBlocks = 20;
+    constexpr float squarePeak = 0.5f;
+    constexpr float tubeSaturatedPeak = 10.0f;
+    constexpr float minus40Db = 0.01f;
+    const auto square = testsignals::square (numBlocks * blockSize, 1000.0, rate, squarePeak);
+
+    for (int slot = 0; slot < 4; ++slot)
+    {
+        processor->setParameter (at (slot, ParameterMapping::enabled), 1.0f);
+        processor->setParameter (at (slot, ParameterMapping::input), 1.0f);
+        if (slot < 3)
+            processor->setParameter (at (slot, ParameterMapping::output), 1.0f);
+    }
+    processor->setParameter (at (3, ParameterMapping::algorithm), (float) ladderGadget / 13.0f);
+
+    for (bool hot : { false, true })
+    {
+        processor->setParameter (at (3, ParameterMapping::hot), hot ? 1.0f : 0.0f);
+        processor->setParameter (at (3, ParameterMapping::output), hot ? 0.0f : 0.5f);
+        processor->prepareToPlay (rate, blockSize);
+
+        for (int block = 0; block < numBlocks; ++block)
+        {
+            juce::AudioBuffer<float> buffer (2, blockSize);
+            for (int channel = 0; channel < 2; ++channel)
+                buffer.copyFrom (channel, 0, square.data() + block * blockSize, blockSize);
+            process (buffer);
+
+            for (int channel = 0; channel < 2; ++channel)
+            {
+                const std::vector<float> output (buffer.getReadPointer (channel),
+                                                 buffer.getReadPointer (channel) + blockSize);
+                SCOPED_TRACE (testing::Message() << (hot ? "HOT, " : "") << "block " << block);
+                ASSERT_TRUE (testsignals::allFinite (output));
+                ASSERT_GT (testsignals::peakOf (output), 0.0f);
+                if (hot)
+                    ASSERT_LT (testsignals::peakOf (output), tubeSaturatedPeak * minus40Db);
+            }
+        }
+    }
+}
+
 //==============================================================================
 namespace
 {

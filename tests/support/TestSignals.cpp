@@ -34,6 +34,17 @@ std::vector<float> sine (int numSamples, double frequencyHz, double sampleRate, 
     return samples;
 }
 
+std::vector<float> square (int numSamples, double frequencyHz, double sampleRate, float amplitude)
+{
+    std::vector<float> samples ((size_t) numSamples);
+    const auto cycles = frequencyHz / sampleRate;
+
+    for (int i = 0; i < numSamples; ++i)
+        samples[(size_t) i] = std::fmod (cycles * i, 1.0) < 0.5 ? amplitude : -amplitude;
+
+    return samples;
+}
+
 std::uint32_t testSeed (std::uint32_t fallback)
 {
     if (const char* text = std::getenv ("TARVOLIN_SEED"))

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
@@ -294,11 +295,104 @@ TEST (Virozidur, GoldenSnapshots)
     }
 }
 
+TEST (Virozidur, StepsThroughWeakCouplingsSolveTheLadderLoop)
+{
+    // Stages a billion volts apart, as the edges of a loud enough square
+    // leave them: a diode that far past its curve conducts g c / |v|, far
+    // below anything a single-precision division can take. The step must
+    // still solve the loop its conductances form, here set up from the
+    // circuit equations and solved in long double:
+    //     y1 = s1 + g0 (x - k y4) + g1 (y2 - y1)
+    //     y2 = s2 + g1 (y1 - y2) - g2 (y2 - y3)
+    //     y3 = s3 + g2 (y2 - y3) - g3 (y3 - y4)
+    //     y4 = s4 + g3 (y3 - y4) - g4 y4
+    // after which each state moves to 2 y - s, and the output is k y4. The
+    // diodes follow tanh(v) / v as its [3/3] Pade approximant, and 1 / |v|
+    // (tanh's limit) past where that reaches 1, once any diode is there.
+    using Real = long double;
+    struct Case
+    {
+        const char* weak;
+        float states[GadgetN10::numStages];
+        float previousInput, input;
+    };
+    const Case cases[] = {
+        { "first coupling", { 1.0e9f, 0.0f, 1.0f, 2.0f }, 3.0f, 3.0f },
+        { "second coupling", { 1.0e9f, 1.0e9f, -1.0f, 0.5f }, 2.0f, -2.0f },
+        // At a square's edge, where the input stage sees the mean of the two inputs.
+        { "third coupling", { -1.0e9f, -1.0e9f, -1.0e9f, 0.0f }, -1.0e9f, 1.0e9f },
+        // The last stage alone far out, its feedback against a louder input.
+        { "third coupling", { 0.0f, 0.0f, 0.0f, 1.0e9f }, 2.0e9f, 2.0e9f },
+        { "every coupling", { 1.0e9f, -1.0e9f, 1.0e9f, -1.0e9f }, -1.0e9f, 1.0e9f },
+    };
+    const auto diode = [] (Real v, bool saturating) {
+        const auto u = v * v;
+        return saturating && std::abs (v) > GadgetN10::saturationVolts
+                   ? 1 / std::abs (v)
+                   : ((u + 105) * u + 945) / ((15 * u + 420) * u + 945);
+    };
+
+    for (const auto& c : cases)
+        for (const float k : { 0.5f, 1.0f, 7.0f })
+            for (const float g : { 0.0026f, 3.7320509f })
+            {
+                const Real x = c.input, a = GadgetN10::stageCoupling, b = GadgetN10::groundCoupling;
+                Real s[GadgetN10::numStages];
+                std::copy (std::begin (c.states), std::end (c.states), s);
+
+                const Real volts[] = { (c.previousInput + x) / 2 - k * s[3],
+                                       (s[1] - s[0]) * a,
+                                       (s[2] - s[1]) * a,
+                                       (s[3] - s[2]) * a,
+                                       s[3] * b };
+                const bool saturating = std::any_of (std::begin (volts), std::end (volts), [] (Real v) {
+                    return std::abs (v) > GadgetN10::saturationVolts;
+                });
+                const Real g0 = diode (volts[0], saturating) * g, g1 = diode (volts[1], saturating) * g * a,
+                           g2 = diode (volts[2], saturating) * g * a, g3 = diode (volts[3], saturating) * g * a,
+                           g4 = diode (volts[4], saturating) * g * b;
+                ASSERT_LT (std::min ({ g1, g2, g3 }), GadgetN10::weakestBackSubstitutedCoupling) << c.weak;
+
+                Real m[4][5] = { { 1 + g1, -g1, 0, k * g0, s[0] + g0 * x },
+                                 { -g1, 1 + g1 + g2, -g2, 0, s[1] },
+                                 { 0, -g2, 1 + g2 + g3, -g3, s[2] },
+                                 { 0, 0, -g3, 1 + g3 + g4, s[3] } };
+                for (int col = 0; col < 4; ++col)
+                    for (int row = col + 1; row < 4; ++row)
+                        for (int j = 4; j >= col; --j)
+                            m[row][j] -= m[row][col] / m[col][col] * m[col][j];
+                Real y[4];
+                for (int row = 3; row >= 0; --row)
+                {
+                    y[row] = m[row][4];
+                    for (int j = row + 1; j < 4; ++j)
+                        y[row] -= m[row][j] * y[j];
+                    y[row] /= m[row][row];
+                }
+
+                float states[GadgetN10::numStages];
+                std::copy (std::begin (c.states), std::end (c.states), states);
+                auto previous = c.previousInput;
+                const auto output = GadgetN10::ladderStep (c.input, previous, states, g, k);
+
+                // Within float rounding of each stage's own voltages.
+                const auto near = [] (Real expected, Real before) {
+                    return 1.0e-5L * std::max ({ std::abs (expected), std::abs (before), Real (1) });
+                };
+                SCOPED_TRACE (testing::Message() << "weak " << c.weak << ", k " << k << ", g " << g);
+                EXPECT_NEAR (output, k * y[3], k * near (y[3], s[3]));
+                for (int stage = 0; stage < GadgetN10::numStages; ++stage)
+                    EXPECT_NEAR (states[stage], 2 * y[stage] - s[stage], near (2 * y[stage] - s[stage], s[stage]))
+                        << "stage " << stage;
+            }
+}
+
 TEST (Virozidur, BothChannelsAsOneVectorEqualTheStepOfEachChannel)
 {
     // The gadget runs both channels' ladders as one vector; each lane must be
     // the float step of its channel, from a quiet input to one that saturates
-    // the diodes, at full resonance and at the lowest cutoff.
+    // the diodes and one that weakens their couplings, at full resonance and
+    // at the lowest cutoff.
     for (const float k : { 0.5f, 7.0f })
         for (const float g : { 0.0026f, 1.73f })
         {
@@ -310,10 +404,13 @@ TEST (Virozidur, BothChannelsAsOneVectorEqualTheStepOfEachChannel)
 
             for (size_t i = 0; i < left.size(); ++i)
             {
+                // Last, the left channel alone a square loud enough to weaken its couplings.
                 const auto gain = i < 1024 ? 0.01f : 20.0f;
-                const auto expectedL = GadgetN10::ladderStep (left[i] * gain, previousL, statesL, g, k);
+                const auto leftInput = i < 1536 ? left[i] * gain : (i / 24 % 2 == 0 ? 1.0e10f : -1.0e10f);
+                const auto expectedL = GadgetN10::ladderStep (leftInput, previousL, statesL, g, k);
                 const auto expectedR = GadgetN10::ladderStep (right[i] * gain, previousR, statesR, g, k);
-                const auto both = GadgetN10::ladderStep (lanes::fromStereo (left[i] * gain, right[i] * gain), previous, states, g, k);
+                const auto both =
+                    GadgetN10::ladderStep (lanes::fromStereo (leftInput, right[i] * gain), previous, states, g, k);
                 ASSERT_EQ (lanes::left (both), expectedL) << "k " << k << ", g " << g << ", sample " << i;
                 ASSERT_EQ (lanes::right (both), expectedR) << "k " << k << ", g " << g << ", sample " << i;
             }
