@@ -154,17 +154,21 @@ private:
         return lanes::any (wide);
     }
 
+    /** The loop's conductances frozen for one sample: g0 from the input,
+        g1..g3 between adjacent stages, g4 from the last stage to ground. */
+    template <typename Value>
+    struct Couplings
+    {
+        Value g0, g1, g2, g3, g4;
+    };
+
     /** Each lane's step from the forward elimination where its mask is set,
         from the closed form elsewhere; returns y4. Kept out of the sample
         loop: only inputs far past any playing level come here. */
     template <typename Value, typename Mask>
     [[gnu::cold, gnu::noinline]] static Value weakCouplingStep (Value x,
                                                                 Value (&states)[numStages],
-                                                                Value g0,
-                                                                Value g1,
-                                                                Value g2,
-                                                                Value g3,
-                                                                Value g4,
+                                                                const Couplings<Value>& c,
                                                                 float k,
                                                                 Mask weakCoupling) noexcept;
 
@@ -172,14 +176,7 @@ private:
         back-substitution from the last; takes the trapezoidal step and
         returns y4. */
     template <typename Value>
-    static Value closedFormSolve (Value x,
-                                  Value (&states)[numStages],
-                                  Value g0,
-                                  Value g1,
-                                  Value g2,
-                                  Value g3,
-                                  Value g4,
-                                  float k) noexcept;
+    static Value closedFormSolve (Value x, Value (&states)[numStages], const Couplings<Value>& c, float k) noexcept;
 
     /** The same loop solved by Gaussian elimination from the first stage to
         the last, the feedback's k g0 carried down the last column. Every
@@ -187,14 +184,8 @@ private:
         conductance and the rounding stays that of the states, however weak
         a coupling. Takes the trapezoidal step and returns y4. */
     template <typename Value>
-    static Value forwardEliminationSolve (Value x,
-                                          Value (&states)[numStages],
-                                          Value g0,
-                                          Value g1,
-                                          Value g2,
-                                          Value g3,
-                                          Value g4,
-                                          float k) noexcept;
+    static Value
+        forwardEliminationSolve (Value x, Value (&states)[numStages], const Couplings<Value>& c, float k) noexcept;
 
     /** True when a state of either channel is beyond runawayVolts or not a
         number; one compare of the states' summed magnitudes, which carries
@@ -241,56 +232,47 @@ forcedinline Value
     const bool saturated = diodeConductances (volts, t);
     previousInput = x;
 
-    const auto g0 = t[0] * g;
-    const auto g1 = t[1] * g * stageCoupling;
-    const auto g2 = t[2] * g * stageCoupling;
-    const auto g3 = t[3] * g * stageCoupling;
-    const auto g4 = t[4] * g * groundCoupling;
+    const Couplings<Value> couplings { t[0] * g,
+                                       t[1] * g * stageCoupling,
+                                       t[2] * g * stageCoupling,
+                                       t[3] * g * stageCoupling,
+                                       t[4] * g * groundCoupling };
 
     // The resonance doubles as the output gain. Inside the curve's range a
     // coupling conducts at least a quarter of g c, far above
     // weakestBackSubstitutedCoupling at any cutoff.
     if (! saturated)
-        return closedFormSolve (x, states, g0, g1, g2, g3, g4, k) * k;
+        return closedFormSolve (x, states, couplings, k) * k;
 
-    auto weakCoupling = g1 < weakestBackSubstitutedCoupling;
-    weakCoupling = weakCoupling | (g2 < weakestBackSubstitutedCoupling);
-    weakCoupling = weakCoupling | (g3 < weakestBackSubstitutedCoupling);
+    auto weakCoupling = couplings.g1 < weakestBackSubstitutedCoupling;
+    weakCoupling = weakCoupling | (couplings.g2 < weakestBackSubstitutedCoupling);
+    weakCoupling = weakCoupling | (couplings.g3 < weakestBackSubstitutedCoupling);
     if (! lanes::any (weakCoupling))
-        return closedFormSolve (x, states, g0, g1, g2, g3, g4, k) * k;
+        return closedFormSolve (x, states, couplings, k) * k;
 
-    return weakCouplingStep (x, states, g0, g1, g2, g3, g4, k, weakCoupling) * k;
+    return weakCouplingStep (x, states, couplings, k, weakCoupling) * k;
 }
 
 template <typename Value, typename Mask>
 Value GadgetN10::weakCouplingStep (Value x,
                                    Value (&states)[numStages],
-                                   Value g0,
-                                   Value g1,
-                                   Value g2,
-                                   Value g3,
-                                   Value g4,
+                                   const Couplings<Value>& c,
                                    float k,
                                    Mask weakCoupling) noexcept
 {
     Value eliminated[] = { states[0], states[1], states[2], states[3] };
-    const auto eliminatedOutput = forwardEliminationSolve (x, eliminated, g0, g1, g2, g3, g4, k);
-    const auto output = closedFormSolve (x, states, g0, g1, g2, g3, g4, k);
+    const auto eliminatedOutput = forwardEliminationSolve (x, eliminated, c, k);
+    const auto output = closedFormSolve (x, states, c, k);
     for (int stage = 0; stage < numStages; ++stage)
         states[stage] = lanes::select (weakCoupling, eliminated[stage], states[stage]);
     return lanes::select (weakCoupling, eliminatedOutput, output);
 }
 
 template <typename Value>
-forcedinline Value GadgetN10::closedFormSolve (Value x,
-                                               Value (&states)[numStages],
-                                               Value g0,
-                                               Value g1,
-                                               Value g2,
-                                               Value g3,
-                                               Value g4,
-                                               float k) noexcept
+forcedinline Value
+    GadgetN10::closedFormSolve (Value x, Value (&states)[numStages], const Couplings<Value>& c, float k) noexcept
 {
+    const auto& [g0, g1, g2, g3, g4] = c;
     auto& s1 = states[0];
     auto& s2 = states[1];
     auto& s3 = states[2];
@@ -326,13 +308,10 @@ forcedinline Value GadgetN10::closedFormSolve (Value x,
 template <typename Value>
 forcedinline Value GadgetN10::forwardEliminationSolve (Value x,
                                                        Value (&states)[numStages],
-                                                       Value g0,
-                                                       Value g1,
-                                                       Value g2,
-                                                       Value g3,
-                                                       Value g4,
+                                                       const Couplings<Value>& c,
                                                        float k) noexcept
 {
+    const auto& [g0, g1, g2, g3, g4] = c;
     auto& s1 = states[0];
     auto& s2 = states[1];
     auto& s3 = states[2];
